@@ -1,0 +1,18 @@
+# Entry points; the work is done by the scripts and CMake presets.
+.PHONY: test build bench clean
+
+test:
+	scripts/run-tests
+
+build:
+	scripts/bootstrap
+	cmake --preset native && cmake --build --preset native
+	cmake --preset windows && cmake --build --preset windows
+
+bench:
+	scripts/bootstrap
+	cmake --preset native && cmake --build --preset native --target extract_benchmark
+	build/native/bench/extract_benchmark
+
+clean:
+	rm -rf build

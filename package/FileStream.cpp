@@ -1,0 +1,94 @@
+#include "FileStream.h"
+
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#endif
+
+namespace package {
+
+FileStream OpenFile(const char* path, const char* mode)
+{
+    return FileStream(std::fopen(path, mode));
+}
+
+bool CloseFile(FileStream& stream)
+{
+    std::FILE* f = stream.release();
+    if (f == nullptr)
+        return true;
+    const bool flushed = std::fflush(f) == 0 && !std::ferror(f);
+    return std::fclose(f) == 0 && flushed;
+}
+
+#ifdef _WIN32
+
+bool SeekFile(std::FILE* f, std::int64_t offset, int origin)
+{
+    return _fseeki64(f, offset, origin) == 0;
+}
+
+std::int64_t TellFile(std::FILE* f)
+{
+    return _ftelli64(f);
+}
+
+namespace {
+
+bool Identify(HANDLE h, BY_HANDLE_FILE_INFORMATION& info)
+{
+    return h != INVALID_HANDLE_VALUE && GetFileInformationByHandle(h, &info) != 0;
+}
+
+}  // namespace
+
+bool IsSameFile(const char* path, std::FILE* open)
+{
+    BY_HANDLE_FILE_INFORMATION a, b;
+    if (!Identify(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(open))), a))
+        return false;
+    // No access rights asked: this only looks, it never opens for reading or writing.
+    HANDLE h = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const bool known = Identify(h, b);
+    if (h != INVALID_HANDLE_VALUE)
+        CloseHandle(h);
+    return known && a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+}
+
+bool IsRegularFile(std::FILE* f)
+{
+    return GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f)))) == FILE_TYPE_DISK;
+}
+
+#else
+
+bool SeekFile(std::FILE* f, std::int64_t offset, int origin)
+{
+    return fseeko(f, static_cast<off_t>(offset), origin) == 0;
+}
+
+std::int64_t TellFile(std::FILE* f)
+{
+    return ftello(f);
+}
+
+bool IsSameFile(const char* path, std::FILE* open)
+{
+    struct stat a, b;
+    return fstat(fileno(open), &a) == 0 && stat(path, &b) == 0 && a.st_dev == b.st_dev &&
+           a.st_ino == b.st_ino;
+}
+
+bool IsRegularFile(std::FILE* f)
+{
+    struct stat st;
+    return fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+#endif
+
+}  // namespace package

@@ -1,0 +1,154 @@
+#include "PackageReader.h"
+
+#include <cstring>
+
+namespace package {
+
+namespace {
+
+// Payload bytes move through blocks of this size; memory use does not depend on N.
+constexpr std::uint32_t kBlockSize = 64 * 1024;
+
+// Reads `count` bytes; whatever lies past the end of the file reads as zeros.
+void ReadZeroFilled(std::FILE* f, std::uint8_t* bytes, std::size_t count)
+{
+    const std::size_t got = std::fread(bytes, 1, count, f);
+    std::memset(bytes + got, 0, count - got);
+}
+
+std::int32_t ReadDecimalField(std::FILE* f)
+{
+    DecimalField field;
+    ReadZeroFilled(f, field.data(), field.size());
+    return ParseDecimalField(field);
+}
+
+FieldText ReadTextField(std::FILE* f, bool scrambled)
+{
+    TextField field;
+    ReadZeroFilled(f, field.data(), field.size());
+    return ParseTextField(field, scrambled);
+}
+
+}  // namespace
+
+std::optional<PackageIdentity> CPackageReader::OpenSelf(const char* applicationName)
+{
+    // The name plus ".exe" and its terminator must fit the path buffer; a longer one
+    // cannot be the carrier's own file.
+    char path[kPathBufferSize] = {};
+    const std::size_t length = std::strlen(applicationName);
+    if (length + sizeof(".exe") > sizeof(path))
+        return std::nullopt;
+    std::memcpy(path, applicationName, length);
+    std::memcpy(path + length, ".exe", sizeof(".exe"));
+    return OpenPath(path);
+}
+
+std::optional<PackageIdentity> CPackageReader::OpenPath(const char* path)
+{
+    Close();
+    m_package = OpenFile(path, "rb");
+    if (!m_package)
+        return std::nullopt;
+    std::FILE* f = m_package.get();
+
+    // A file shorter than the trailer fails the second seek and reads the trailer as
+    // zeros from its end, which gives H = 0.
+    SeekFile(f, 0, SEEK_END);
+    m_fileSize = TellFile(f);
+    SeekFile(f, -kDecimalFieldSize, SEEK_END);
+    m_header = ReadDecimalField(f);
+
+    // A negative H fails the seek and leaves the position at the end: every later field
+    // then reads as zeros.
+    SeekFile(f, m_header, SEEK_SET);
+    PackageIdentity identity;
+    identity.label = ReadTextField(f, false);
+    identity.targetName = ReadTextField(f, true);
+    m_targetName = identity.targetName;
+    return identity;
+}
+
+ExtractResult CPackageReader::VerifyAndExtract()
+{
+    if (!m_package)
+        return ExtractResult::NoPackage;
+
+    const auto length = static_cast<std::uint32_t>(ReadDecimalField(m_package.get()));
+    if (!PayloadFits(length))
+        return ExtractResult::ChecksumMismatch;
+
+    const std::uint32_t sum = SumPayload(length);
+    const auto stored = static_cast<std::uint32_t>(ReadDecimalField(m_package.get()));
+    if (sum != stored)
+        return ExtractResult::ChecksumMismatch;
+
+    SeekFile(m_package.get(), std::int64_t{m_header} + kPayloadOffset, SEEK_SET);
+    return WriteTarget(length);
+}
+
+void CPackageReader::Close()
+{
+    m_package.reset();
+}
+
+// A length that reaches into the checksum field, the trailer or beyond the end of the
+// file marks a damaged package: trusting it would write zeros or read for minutes.
+bool CPackageReader::PayloadFits(std::uint32_t length) const
+{
+    if (m_header < 0)
+        return true;  // every field read as zero, so the length is 0
+    const std::int64_t available = m_fileSize - kTailSize - (std::int64_t{m_header} + kPayloadOffset);
+    return std::int64_t{length} <= available;
+}
+
+std::uint32_t CPackageReader::SumPayload(std::uint32_t length)
+{
+    std::uint8_t block[kBlockSize];
+    std::uint32_t sum = 0;
+    for (std::uint32_t left = length; left > 0;) {
+        const std::uint32_t count = left < kBlockSize ? left : kBlockSize;
+        ReadZeroFilled(m_package.get(), block, count);
+        sum = AccumulateChecksum(sum, block, count);
+        left -= count;
+    }
+    return sum;
+}
+
+bool CPackageReader::CopyPayload(std::uint32_t length, std::FILE* target)
+{
+    std::uint8_t block[kBlockSize];
+    for (std::uint32_t left = length; left > 0;) {
+        const std::uint32_t count = left < kBlockSize ? left : kBlockSize;
+        ReadZeroFilled(m_package.get(), block, count);
+        SwapNibbles(block, count);
+        if (std::fwrite(block, 1, count, target) != count)
+            return false;
+        left -= count;
+    }
+    return true;
+}
+
+ExtractResult CPackageReader::WriteTarget(std::uint32_t length)
+{
+    const char* name = m_targetName.data();
+    // Opening our own file for writing would truncate the package while it is read.
+    if (IsSameFile(name, m_package.get()))
+        return ExtractResult::TargetNotWritable;
+    FileStream target = OpenFile(name, "wb");
+    if (!target)
+        return ExtractResult::TargetNotWritable;
+
+    // Only an ordinary file is ours to remove; a device such as /dev/full is not.
+    const bool removable = IsRegularFile(target.get());
+    const bool copied = CopyPayload(length, target.get());
+    const bool closed = CloseFile(target);
+    if (copied && closed)
+        return ExtractResult::Extracted;
+    if (removable)
+        std::remove(name);
+    return ExtractResult::WriteFailed;
+}
+
+}  // namespace package

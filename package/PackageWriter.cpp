@@ -1,0 +1,152 @@
+#include "PackageWriter.h"
+
+#include <cstdint>
+
+#include "FieldEncoding.h"
+#include "FileStream.h"
+
+namespace package {
+
+namespace {
+
+constexpr std::size_t kBlockSize = 64 * 1024;
+
+std::string CheckRequest(const PackageRequest& request)
+{
+    std::string problem = CheckFieldText(request.label, "label");
+    if (problem.empty())
+        problem = CheckFieldText(request.targetName, "target name");
+    if (problem.empty() && request.targetName.empty())
+        problem = "target name is empty; the carrier would have no file to write";
+    return problem;
+}
+
+std::int64_t FileSize(std::FILE* f)
+{
+    if (!SeekFile(f, 0, SEEK_END))
+        return -1;
+    const std::int64_t size = TellFile(f);
+    return SeekFile(f, 0, SEEK_SET) ? size : -1;
+}
+
+template <typename Field>
+bool WriteField(std::FILE* out, const Field& field)
+{
+    return std::fwrite(field.data(), 1, field.size(), out) == field.size();
+}
+
+// Copies the stub as it is; returns the number of bytes copied, or -1.
+std::int64_t CopyStub(std::FILE* stub, std::FILE* out)
+{
+    std::uint8_t block[kBlockSize];
+    std::int64_t total = 0;
+    std::size_t got;
+    while ((got = std::fread(block, 1, sizeof(block), stub)) > 0) {
+        if (std::fwrite(block, 1, got, out) != got)
+            return -1;
+        total += static_cast<std::int64_t>(got);
+    }
+    return std::ferror(stub) ? -1 : total;
+}
+
+// Scrambles and writes exactly `length` payload bytes, summing them as it goes.
+bool CopyPayload(std::FILE* payload, std::int64_t length, std::FILE* out, std::uint32_t& sum)
+{
+    std::uint8_t block[kBlockSize];
+    sum = 0;
+    for (std::int64_t left = length; left > 0;) {
+        const std::size_t want = left < std::int64_t{kBlockSize} ? static_cast<std::size_t>(left) : kBlockSize;
+        if (std::fread(block, 1, want, payload) != want)
+            return false;
+        for (std::size_t i = 0; i < want; ++i)
+            sum += block[i];
+        SwapNibbles(block, want);
+        if (std::fwrite(block, 1, want, out) != want)
+            return false;
+        left -= static_cast<std::int64_t>(want);
+    }
+    return true;
+}
+
+class CarrierBuilder {
+public:
+    explicit CarrierBuilder(const PackageRequest& request) : m_request(request) {}
+
+    bool Build(std::string& error)
+    {
+        m_stub = OpenFile(m_request.stubPath.c_str(), "rb");
+        if (!m_stub)
+            return Fail(error, "cannot open stub " + m_request.stubPath);
+        m_payload = OpenFile(m_request.payloadPath.c_str(), "rb");
+        if (!m_payload)
+            return Fail(error, "cannot open firmware " + m_request.payloadPath);
+        if (IsSameFile(m_request.outputPath.c_str(), m_stub.get()) ||
+            IsSameFile(m_request.outputPath.c_str(), m_payload.get()))
+            return Fail(error, "output " + m_request.outputPath + " is one of the input files");
+
+        const std::int64_t length = FileSize(m_payload.get());
+        if (length < 0)
+            return Fail(error, "cannot read firmware " + m_request.payloadPath);
+        if (length > kMaxFieldValue)
+            return Fail(error, "firmware is " + std::to_string(length) + " bytes; at most " +
+                                   std::to_string(kMaxFieldValue) + " bytes fit in a package");
+
+        m_out = OpenFile(m_request.outputPath.c_str(), "wb");
+        if (!m_out)
+            return Fail(error, "cannot create " + m_request.outputPath);
+        // Only an ordinary file is ours to remove; a device such as /dev/full is not.
+        const bool removable = IsRegularFile(m_out.get());
+        if (WriteAll(length, error))
+            return true;
+        m_out.reset();
+        if (removable)
+            std::remove(m_request.outputPath.c_str());
+        return false;
+    }
+
+private:
+    bool WriteAll(std::int64_t length, std::string& error)
+    {
+        const std::int64_t header = CopyStub(m_stub.get(), m_out.get());
+        if (header < 0)
+            return Fail(error, "cannot copy stub " + m_request.stubPath + " to " + m_request.outputPath);
+        if (header > kMaxFieldValue)
+            return Fail(error, "stub is " + std::to_string(header) + " bytes; the package must start within " +
+                                   std::to_string(kMaxFieldValue) + " bytes");
+
+        std::FILE* out = m_out.get();
+        std::uint32_t sum = 0;
+        const bool written = WriteField(out, EncodeTextField(m_request.label, false)) &&
+                             WriteField(out, EncodeTextField(m_request.targetName, true)) &&
+                             WriteField(out, EncodeDecimalField(static_cast<std::uint32_t>(length)));
+        if (!written)
+            return Fail(error, "cannot write " + m_request.outputPath);
+        if (!CopyPayload(m_payload.get(), length, out, sum))
+            return Fail(error, "cannot copy firmware " + m_request.payloadPath + " (did it change while read?)");
+        if (!WriteField(out, EncodeDecimalField(sum)) ||
+            !WriteField(out, EncodeDecimalField(static_cast<std::uint32_t>(header))) || !CloseFile(m_out))
+            return Fail(error, "cannot write " + m_request.outputPath);
+        return true;
+    }
+
+    static bool Fail(std::string& error, std::string message)
+    {
+        error = std::move(message);
+        return false;
+    }
+
+    const PackageRequest& m_request;
+    FileStream m_stub, m_payload, m_out;
+};
+
+}  // namespace
+
+bool WritePackage(const PackageRequest& request, std::string& error)
+{
+    error = CheckRequest(request);
+    if (!error.empty())
+        return false;
+    return CarrierBuilder(request).Build(error);
+}
+
+}  // namespace package

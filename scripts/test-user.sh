@@ -1,0 +1,36 @@
+# Sourced by the test scripts: runs commands as an unprivileged user when invoked as root.
+test_user=orvane-test
+
+prepare_test_user() {
+    local build="$1"
+    mkdir -p "$build/test-home"
+    [ "$(id -u)" -eq 0 ] || return 0
+    id -u "$test_user" >/dev/null 2>&1 ||
+        useradd --system --no-create-home --shell /usr/sbin/nologin "$test_user"
+    # The user must reach the build tree: open the search bit of any folder above it
+    # that withholds it.
+    local dir="$build"
+    while [ "$dir" != / ]; do
+        dir="$(dirname "$dir")"
+        if ! runuser -u "$test_user" -- test -x "$dir"; then
+            echo "run-tests: allowing $test_user to pass through $dir"
+            chmod o+x "$dir"
+        fi
+    done
+    chown -R "$test_user" "$build"
+    # Debian's Wine records its server folder in the prefix; one made by another user
+    # (an earlier run as root) cannot be entered, so let Wine make a new one.
+    local record="$build/wineprefix/wineserver"
+    if [ -f "$record" ]; then
+        local server="/tmp/$(cat "$record")"
+        [ -d "$server" ] && [ "$(stat -c %U "$server")" = "$test_user" ] || rm -f "$record"
+    fi
+}
+
+as_test_user() {
+    if [ "$(id -u)" -eq 0 ]; then
+        runuser -u "$test_user" -- env HOME="$root/build/test-home" "$@"
+    else
+        HOME="${HOME:-$root/build/test-home}" "$@"
+    fi
+}
