@@ -171,23 +171,19 @@ TEST_F(PackageReaderTest, TargetsThatCannotBeOpenedForWriting)
 
 TEST_F(PackageReaderTest, TargetNamingThePackageItselfLeavesItIntact)
 {
-    const CarrierImage image("Self", "carrier.exe", PatternBytes(4000, 4));
-    EXPECT_EQ(Extract(image), ExtractResult::TargetNotWritable);
-    EXPECT_EQ(ReadBytes("carrier.exe"), image.Assemble());
-}
-
-TEST_F(PackageReaderTest, TargetNamingThePackageThroughAnotherPathIsDetected)
-{
-    fs::create_directory("sub");
-    const CarrierImage image("Self", "../carrier.exe", PatternBytes(4000, 4));
-    const Bytes bytes = image.Assemble();
-    WriteBytes("carrier.exe", bytes);
-    fs::current_path("sub");
-    identity = reader.OpenPath("../carrier.exe");
-    EXPECT_EQ(reader.VerifyAndExtract(), ExtractResult::TargetNotWritable);
-    reader.Close();
-    fs::current_path(folder.Path());
-    EXPECT_EQ(ReadBytes("carrier.exe"), bytes);
+    // The same file under its own name, a hard link and another relative path.
+    for (const char* target : {"carrier.exe", "alias.exe", "sub/../alias.exe"}) {
+        const CarrierImage image("Self", target, PatternBytes(4000, 4));
+        const Bytes bytes = image.Assemble();
+        WriteBytes("carrier.exe", bytes);
+        fs::create_directories("sub");
+        fs::remove("alias.exe");
+        fs::create_hard_link("carrier.exe", "alias.exe");
+        ASSERT_TRUE(reader.OpenPath("carrier.exe"));
+        EXPECT_EQ(reader.VerifyAndExtract(), ExtractResult::TargetNotWritable) << target;
+        reader.Close();
+        EXPECT_EQ(ReadBytes("carrier.exe"), bytes) << target;
+    }
 }
 
 #ifndef _WIN32
