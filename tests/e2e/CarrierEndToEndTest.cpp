@@ -1,0 +1,386 @@
+// The real carrier under Windows (Wine): built from the stub, started in a scratch
+// folder and driven through its dialog as a user would.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <memory>
+#include <numeric>
+
+#include "CarrierImage.h"
+#include "DialogDriver.h"
+#include "ExtractResult.h"
+#include "FieldEncoding.h"
+#include "PackageWriter.h"
+#include "Screenshot.h"
+#include "TestFiles.h"
+
+using namespace e2e;
+using namespace testing_support;
+using package::ExtractResult;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kTemplateCaption = "Orvane Firmware Upgrade";
+constexpr SIZE kTemplateSize = {237, 69};
+const char kPayloadFile[] = "payload.src";
+
+fs::path ExecutableFolder()
+{
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return fs::path(path).parent_path();
+}
+
+fs::path StubPath()
+{
+    return ExecutableFolder() / "OrvaneFirmUp.exe";
+}
+
+// Resolved before any test moves the working directory into a scratch folder.
+const fs::path kArtifactFolder = [] {
+    const char* configured = std::getenv("ORVANE_ARTIFACTS");
+    return configured && *configured ? fs::absolute(configured) : ExecutableFolder();
+}();
+
+std::string Caption(const std::string& label, const std::string& target)
+{
+    return kTemplateCaption + " - " + label + " < " + target + " > ";
+}
+
+std::uint32_t Sum(const Bytes& bytes)
+{
+    return std::accumulate(bytes.begin(), bytes.end(), std::uint32_t(0));
+}
+
+// True when the environment lets a read-only file be opened for writing anyway (Wine
+// run as root), where the read-only case cannot be shown.
+bool ReadOnlyIgnored(const fs::path& path)
+{
+    return std::ofstream(path, std::ios::binary | std::ios::app).is_open();
+}
+
+class CarrierTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(fs::exists(StubPath())) << StubPath();
+        WriteBytes(kPayloadFile, firmware);
+    }
+
+    // Builds `carrierName` in the scratch folder from the stub and the firmware.
+    void BuildCarrier(const std::string& carrierName, const std::string& label, const std::string& target)
+    {
+        std::string error;
+        ASSERT_TRUE(package::WritePackage({StubPath().string(), kPayloadFile, carrierName, label, target}, error))
+            << error;
+    }
+
+    // Same, with the checksum field one more than the payload's sum.
+    void BuildCarrierWithWrongChecksum(const std::string& carrierName, const std::string& label,
+                                       const std::string& target)
+    {
+        CarrierImage image(label, target, firmware);
+        image.stub = ReadBytes(StubPath());
+        const auto checksum = package::EncodeDecimalField(Sum(firmware) + 1);
+        image.checksum.assign(checksum.begin(), checksum.end());
+        WriteBytes(carrierName, image.Assemble());
+    }
+
+    // Starts the carrier with `workingDirectory` and waits for its dialog.
+    void Open(const std::string& carrierName, const fs::path& workingDirectory)
+    {
+        const fs::path exe = folder.Path() / carrierName;
+        driver = std::make_unique<DialogDriver>(exe.string(), workingDirectory.string(), kTemplateSize);
+        ASSERT_TRUE(driver->Started()) << "CreateProcess failed for " << exe << ": " << GetLastError();
+        ASSERT_TRUE(driver->WaitForDialog()) << "no dialog from " << exe;
+    }
+
+    void OpenInOwnFolder(const std::string& carrierName) { Open(carrierName, folder.Path()); }
+
+    void ExpectExited() const
+    {
+        const auto code = driver->WaitForExit();
+        ASSERT_TRUE(code) << "the program is still running";
+        EXPECT_LT(*code, 0xC0000000u) << "the program ended by an exception: " << std::hex << *code;
+    }
+
+    void ExpectEndsWithoutMessage() const
+    {
+        const auto box = driver->WaitForMessageBox();
+        EXPECT_FALSE(box) << "unexpected message: " << box->text;
+        if (box)
+            driver->Dismiss(*box);
+        ExpectExited();
+    }
+
+    ScratchFolder folder;
+    const Bytes firmware = PatternBytes(70000, 11);
+    std::unique_ptr<DialogDriver> driver;
+};
+
+// ---- The dialog as it opens ----------------------------------------------------------
+
+TEST_F(CarrierTest, OpensTheTemplateDialogCentredWithFocusOnTheUpgradeButton)
+{
+    ASSERT_NO_FATAL_FAILURE(BuildCarrier("Upgrade.exe", "R1.0", "fw.bin"));
+    ASSERT_NO_FATAL_FAILURE(OpenInOwnFolder("Upgrade.exe"));
+
+    const struct {
+        int id;
+        const char* text;
+        LONG style;
+        DialogRect rect;
+    } expected[] = {
+        {IDOK, "Orvane Firmware Upgrade", 0x50010001, {34, 14, 162, 14}},
+        {IDCANCEL, "Exit", 0x50010000, {34, 38, 162, 14}},
+    };
+    const auto controls = driver->Controls();
+    ASSERT_EQ(controls.size(), std::size(expected));
+    for (const auto& e : expected) {
+        SCOPED_TRACE(e.text);
+        const auto control = driver->FindControl(e.id);
+        ASSERT_TRUE(control);
+        EXPECT_EQ(control->className, "Button");
+        EXPECT_EQ(control->text, e.text);
+        EXPECT_EQ(control->style, e.style) << std::hex << control->style;
+        EXPECT_NEAR(control->rect.x, e.rect.x, 1);
+        EXPECT_NEAR(control->rect.y, e.rect.y, 1);
+        EXPECT_NEAR(control->rect.width, e.rect.width, 1);
+        EXPECT_NEAR(control->rect.height, e.rect.height, 1);
+    }
+
+    const HWND dialog = driver->Dialog();
+    const LONG style = GetWindowLongA(dialog, GWL_STYLE);
+    const LONG required = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+    EXPECT_EQ(style & required, required) << std::hex << style;
+    EXPECT_EQ(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0) << std::hex << style;
+    EXPECT_NE(GetWindowLongA(dialog, GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
+
+    RECT r;
+    GetWindowRect(dialog, &r);
+    EXPECT_NEAR((r.left + r.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 2);
+    EXPECT_NEAR((r.top + r.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 2);
+    EXPECT_EQ(driver->FocusedControlId(), IDOK);
+
+    driver->Press(IDCANCEL);
+    ExpectEndsWithoutMessage();
+}
+
+TEST_F(CarrierTest, SavesAScreenshotOfTheOpenDialog)
+{
+    ASSERT_NO_FATAL_FAILURE(BuildCarrier("Upgrade.exe", "R1.0", "fw.bin"));
+    ASSERT_NO_FATAL_FAILURE(OpenInOwnFolder("Upgrade.exe"));
+
+    const fs::path shot = kArtifactFolder / "e2e-upgrade-dialog.bmp";
+    ASSERT_TRUE(SaveWindowScreenshot(driver->Dialog(), shot.string())) << shot;
+    std::cout << "[ SHOT     ] " << shot.string() << std::endl;
+
+    // A capture of a drawn window is not one flat colour.
+    const Bytes bmp = ReadBytes(shot);
+    ASSERT_GT(bmp.size(), 54u);
+    EXPECT_EQ(bmp[0], 'B');
+    EXPECT_EQ(bmp[1], 'M');
+    EXPECT_FALSE(std::all_of(bmp.begin() + 54, bmp.end(), [&](std::uint8_t b) { return b == bmp[54]; }));
+
+    driver->Press(IDCANCEL);
+    ExpectEndsWithoutMessage();
+}
+
+struct Identity {
+    const char* label;
+    const char* target;
+};
+
+class CaptionTest : public CarrierTest, public ::testing::WithParamInterface<Identity> {};
+
+TEST_P(CaptionTest, NamesLabelAndTargetWhenStartedInItsOwnFolder)
+{
+    const Identity id = GetParam();
+    ASSERT_NO_FATAL_FAILURE(BuildCarrier("Upgrade.exe", id.label, id.target));
+    ASSERT_NO_FATAL_FAILURE(OpenInOwnFolder("Upgrade.exe"));
+
+    EXPECT_EQ(driver->Caption(), Caption(id.label, id.target));
+
+    driver->Press(IDCANCEL);
+    ExpectEndsWithoutMessage();
+}
+
+INSTANTIATE_TEST_SUITE_P(Identities, CaptionTest,
+                         ::testing::Values(Identity{"R1.0", "fw.bin"},
+                                           Identity{"ABCDEFGHIJKLMNOP", "sixteen-bytes.xy"},
+                                           Identity{"", "fw.bin"}));
+
+TEST_F(CarrierTest, FromAnotherFolderKeepsTheTemplateCaptionAndEndsSilently)
+{
+    ASSERT_NO_FATAL_FAILURE(BuildCarrier("Upgrade.exe", "R1.0", "fw.bin"));
+    const fs::path elsewhere = folder.Path() / "elsewhere";
+    fs::create_directory(elsewhere);
+    const auto before = folder.Entries();
+    ASSERT_NO_FATAL_FAILURE(Open("Upgrade.exe", elsewhere));
+
+    EXPECT_EQ(driver->Caption(), kTemplateCaption);
+
+    driver->Press(IDOK);
+    ExpectEndsWithoutMessage();
+    EXPECT_EQ(folder.Entries(), before);
+    EXPECT_TRUE(fs::is_empty(elsewhere));
+}
+
+// ---- The upgrade ---------------------------------------------------------------------
+
+enum class Existing { None, Writable, ReadOnly };
+
+struct UpgradeCase {
+    const char* name;
+    const char* carrierName;
+    const char* applicationName;  // the message box's caption
+    bool wrongChecksum;
+    Existing existing;
+    bool pressEnter;  // instead of clicking the button
+    ExtractResult result;
+};
+
+class UpgradeTest : public CarrierTest, public ::testing::WithParamInterface<UpgradeCase> {};
+
+TEST_P(UpgradeTest, ReportsTheResultAndLeavesTheTargetAsExpected)
+{
+    const UpgradeCase& c = GetParam();
+    const std::string target = "fw_main.bin";
+    if (c.wrongChecksum)
+        BuildCarrierWithWrongChecksum(c.carrierName, "R2.1", target);
+    else
+        ASSERT_NO_FATAL_FAILURE(BuildCarrier(c.carrierName, "R2.1", target));
+
+    const Bytes previous = PatternBytes(firmware.size() + 5000, 99);  // longer: truncation shows
+    if (c.existing != Existing::None)
+        WriteBytes(target, previous);
+    if (c.existing == Existing::ReadOnly) {
+        MakeReadOnly(target);
+        if (ReadOnlyIgnored(target))
+            GTEST_SKIP() << "read-only files are writable here (Wine run as root)";
+    }
+
+    ASSERT_NO_FATAL_FAILURE(OpenInOwnFolder(c.carrierName));
+    if (c.pressEnter)
+        driver->PressKey(VK_RETURN);
+    else
+        driver->Press(IDOK);
+
+    const auto box = driver->WaitForMessageBox();
+    ASSERT_TRUE(box) << "no message box";
+    EXPECT_EQ(box->caption, c.applicationName);
+    EXPECT_EQ(box->text, package::ExtractResultMessage(c.result));
+    EXPECT_EQ(box->buttons, std::vector<std::string>{"OK"});
+    driver->Dismiss(*box);
+    ExpectExited();
+
+    if (c.result == ExtractResult::Extracted)
+        EXPECT_EQ(ReadBytes(target), firmware);
+    else if (c.existing != Existing::None)
+        EXPECT_EQ(ReadBytes(target), previous);
+    else
+        EXPECT_FALSE(fs::exists(target));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UpgradeTest,
+    ::testing::Values(
+        UpgradeCase{"ButtonWritesTheFirmware", "Upgrade.exe", "Upgrade", false, Existing::None, false,
+                    ExtractResult::Extracted},
+        UpgradeCase{"EnterRightAfterOpeningWritesTheFirmware", "Upgrade.exe", "Upgrade", false, Existing::None,
+                    true, ExtractResult::Extracted},
+        UpgradeCase{"LongerExistingTargetIsReplacedExactly", "Upgrade.exe", "Upgrade", false, Existing::Writable,
+                    false, ExtractResult::Extracted},
+        UpgradeCase{"ApplicationNameKeepsAllButTheLastDot", "fw.v2.exe", "fw.v2", false, Existing::None, false,
+                    ExtractResult::Extracted},
+        UpgradeCase{"WrongChecksumWritesNothing", "Upgrade.exe", "Upgrade", true, Existing::None, false,
+                    ExtractResult::ChecksumMismatch},
+        UpgradeCase{"WrongChecksumKeepsTheExistingTarget", "Upgrade.exe", "Upgrade", true, Existing::Writable,
+                    false, ExtractResult::ChecksumMismatch},
+        UpgradeCase{"ReadOnlyTargetIsKept", "Upgrade.exe", "Upgrade", false, Existing::ReadOnly, false,
+                    ExtractResult::TargetNotWritable}),
+    [](const ::testing::TestParamInfo<UpgradeCase>& info) { return std::string(info.param.name); });
+
+// ---- Leaving without an upgrade ------------------------------------------------------
+
+struct LeaveCase {
+    const char* name;
+    void (*leave)(const DialogDriver&);
+};
+
+class LeaveTest : public CarrierTest, public ::testing::WithParamInterface<LeaveCase> {};
+
+TEST_P(LeaveTest, EndsWithoutMessageOrFile)
+{
+    ASSERT_NO_FATAL_FAILURE(BuildCarrier("Upgrade.exe", "R3.0", "fw_leave.bin"));
+    const auto before = folder.Entries();
+    ASSERT_NO_FATAL_FAILURE(OpenInOwnFolder("Upgrade.exe"));
+
+    GetParam().leave(*driver);
+
+    ExpectEndsWithoutMessage();
+    EXPECT_EQ(folder.Entries(), before);
+}
+
+void TabToExitThenEnter(const DialogDriver& d)
+{
+    d.PressKey(VK_TAB);
+    ASSERT_TRUE(WaitUntil([&] { return d.FocusedControlId() == IDCANCEL; }, 3000)) << "Tab did not reach Exit";
+    d.PressKey(VK_RETURN);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, LeaveTest,
+    ::testing::Values(LeaveCase{"ExitButton", [](const DialogDriver& d) { d.Press(IDCANCEL); }},
+                      LeaveCase{"Escape", [](const DialogDriver& d) { d.PressKey(VK_ESCAPE); }},
+                      LeaveCase{"CloseBox", [](const DialogDriver& d) { d.SystemCommand(SC_CLOSE); }},
+                      LeaveCase{"EnterWithFocusOnExit", TabToExitThenEnter}),
+    [](const ::testing::TestParamInfo<LeaveCase>& info) { return std::string(info.param.name); });
+
+// ---- Minimised -----------------------------------------------------------------------
+
+struct MinimiseCase {
+    const char* name;
+    void (*minimise)(const DialogDriver&);
+};
+
+class MinimiseTest : public CarrierTest, public ::testing::WithParamInterface<MinimiseCase> {};
+
+LRESULT Ask(HWND window, UINT message, WPARAM wParam)
+{
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(window, message, wParam, 0, SMTO_ABORTIFHUNG, 3000, &result);
+    return LRESULT(result);
+}
+
+TEST_P(MinimiseTest, ShowsAndDragsTheWindowIcon)
+{
+    ASSERT_NO_FATAL_FAILURE(BuildCarrier("Upgrade.exe", "R4.0", "fw.bin"));
+    ASSERT_NO_FATAL_FAILURE(OpenInOwnFolder("Upgrade.exe"));
+    const HWND dialog = driver->Dialog();
+
+    GetParam().minimise(*driver);
+
+    ASSERT_TRUE(WaitUntil([&] { return IsIconic(dialog) != FALSE; }, 3000)) << "not minimised";
+    const LRESULT dragIcon = Ask(dialog, WM_QUERYDRAGICON, 0);
+    EXPECT_NE(dragIcon, 0);
+    EXPECT_EQ(dragIcon, Ask(dialog, WM_GETICON, ICON_BIG));
+
+    driver->SystemCommand(SC_CLOSE);
+    ExpectEndsWithoutMessage();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, MinimiseTest,
+    ::testing::Values(MinimiseCase{"SystemCommand", [](const DialogDriver& d) { d.SystemCommand(SC_MINIMIZE); }},
+                      MinimiseCase{"ShowWindow",
+                                   [](const DialogDriver& d) { ShowWindowAsync(d.Dialog(), SW_MINIMIZE); }}),
+    [](const ::testing::TestParamInfo<MinimiseCase>& info) { return std::string(info.param.name); });
+
+}  // namespace

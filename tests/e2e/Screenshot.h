@@ -1,0 +1,20 @@
+// Saves what the screen shows of a window as a 24-bit BMP file, so a run can keep a
+// picture of the dialog it drove.
+#pragma once
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <string>
+
+namespace e2e {
+
+// False when the window's area could not be copied or the file not written.
+bool SaveWindowScreenshot(HWND window, const std::string& bmpPath);
+
+}  // namespace e2e
