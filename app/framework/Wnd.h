@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "Menu.h"
+
 class CWnd {
 public:
     HWND m_hWnd = nullptr;
@@ -15,6 +17,8 @@ public:
     }
     bool IsIconic() const { return ::IsIconic(m_hWnd) != FALSE; }
     void GetClientRect(RECT* rect) const { ::GetClientRect(m_hWnd, rect); }
+    // The window's current system menu (revert false), or a null menu when it has none.
+    CMenu GetSystemMenu(BOOL revert) const { return CMenu::FromHandle(::GetSystemMenu(m_hWnd, revert)); }
 
     // A modal box owned by this window; without a caption it carries the application name.
     int MessageBoxA(const char* text, const char* caption = nullptr, UINT type = MB_OK);
