@@ -16,6 +16,7 @@
 #include "ExtractResult.h"
 #include "FieldEncoding.h"
 #include "PackageWriter.h"
+#include "RemoteProbe.h"
 #include "Screenshot.h"
 #include "TestFiles.h"
 
@@ -178,15 +179,15 @@ TEST_F(CarrierTest, SavesAScreenshotOfTheOpenDialog)
     ASSERT_NO_FATAL_FAILURE(OpenInOwnFolder("Upgrade.exe"));
 
     const fs::path shot = kArtifactFolder / "e2e-upgrade-dialog.bmp";
-    ASSERT_TRUE(SaveWindowScreenshot(driver->Dialog(), shot.string())) << shot;
+    // The window may show before it is drawn; a drawn one is not a single flat colour.
+    const auto drawn = [&] {
+        const Bytes bmp = ReadBytes(shot);
+        return bmp.size() > 54 && bmp[0] == 'B' && bmp[1] == 'M' &&
+               !std::all_of(bmp.begin() + 54, bmp.end(), [&](std::uint8_t b) { return b == bmp[54]; });
+    };
+    EXPECT_TRUE(WaitUntil([&] { return SaveWindowScreenshot(driver->Dialog(), shot.string()) && drawn(); }, 3000))
+        << shot;
     std::cout << "[ SHOT     ] " << shot.string() << std::endl;
-
-    // A capture of a drawn window is not one flat colour.
-    const Bytes bmp = ReadBytes(shot);
-    ASSERT_GT(bmp.size(), 54u);
-    EXPECT_EQ(bmp[0], 'B');
-    EXPECT_EQ(bmp[1], 'M');
-    EXPECT_FALSE(std::all_of(bmp.begin() + 54, bmp.end(), [&](std::uint8_t b) { return b == bmp[54]; }));
 
     driver->Press(IDCANCEL);
     ExpectEndsWithoutMessage();
@@ -352,13 +353,6 @@ struct MinimiseCase {
 
 class MinimiseTest : public CarrierTest, public ::testing::WithParamInterface<MinimiseCase> {};
 
-LRESULT Ask(HWND window, UINT message, WPARAM wParam)
-{
-    DWORD_PTR result = 0;
-    SendMessageTimeoutA(window, message, wParam, 0, SMTO_ABORTIFHUNG, 3000, &result);
-    return LRESULT(result);
-}
-
 TEST_P(MinimiseTest, ShowsAndDragsTheWindowIcon)
 {
     ASSERT_NO_FATAL_FAILURE(BuildCarrier("Upgrade.exe", "R4.0", "fw.bin"));
@@ -368,9 +362,12 @@ TEST_P(MinimiseTest, ShowsAndDragsTheWindowIcon)
     GetParam().minimise(*driver);
 
     ASSERT_TRUE(WaitUntil([&] { return IsIconic(dialog) != FALSE; }, 3000)) << "not minimised";
-    const LRESULT dragIcon = Ask(dialog, WM_QUERYDRAGICON, 0);
-    EXPECT_NE(dragIcon, 0);
-    EXPECT_EQ(dragIcon, Ask(dialog, WM_GETICON, ICON_BIG));
+    const RemoteProbe probe(driver->Process(), (ExecutableFolder() / "e2e_probe.dll").string());
+    ASSERT_TRUE(probe.Loaded());
+    const auto dragIcon = probe.Call("QueryDragIcon", dialog);
+    ASSERT_TRUE(dragIcon);
+    EXPECT_NE(*dragIcon, 0u);
+    EXPECT_EQ(dragIcon, probe.Call("QueryBigIcon", dialog));
 
     driver->SystemCommand(SC_CLOSE);
     ExpectEndsWithoutMessage();

@@ -106,8 +106,12 @@ DialogDriver::~DialogDriver()
 
 bool DialogDriver::WaitForDialog(DWORD timeoutMs)
 {
-    return Started() && WaitUntil([&] { return (m_dialog = FindTopLevelDialog(m_processId, nullptr)) != nullptr; },
-                                  timeoutMs);
+    if (!Started() ||
+        !WaitUntil([&] { return (m_dialog = FindTopLevelDialog(m_processId, nullptr)) != nullptr; }, timeoutMs))
+        return false;
+    // Visible is not yet ready: under Wine a minimise sent before the dialog's loop first
+    // waits for input can be lost.
+    return WaitForInputIdle(m_process.Get(), timeoutMs) == 0;
 }
 
 std::string DialogDriver::Caption() const

@@ -63,7 +63,9 @@ public:
     DialogDriver& operator=(const DialogDriver&) = delete;
 
     bool Started() const { return m_process.Get() != nullptr; }
-    // Waits for the program's visible top-level dialog; false when none appears in time.
+    HANDLE Process() const { return m_process.Get(); }
+    // Waits for the program's top-level dialog to show and wait for input; false when it
+    // does not in time.
     bool WaitForDialog(DWORD timeoutMs = 10000);
     HWND Dialog() const { return m_dialog; }
 
