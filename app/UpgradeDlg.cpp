@@ -2,8 +2,10 @@
 
 #include <cstring>
 
+#include "AboutBox.h"
 #include "PackageReader.h"
 #include "framework/PaintDC.h"
+#include "framework/ResourceString.h"
 #include "framework/WinApp.h"
 
 namespace {
@@ -17,6 +19,7 @@ constexpr int kCaptionBufferSize = 128;
 }  // namespace
 
 const MessageMapEntry<CUpgradeDlg> CUpgradeDlg::kMessageMap[] = {
+    {WM_SYSCOMMAND, &CUpgradeDlg::OnSysCommand},
     {WM_PAINT, &CUpgradeDlg::OnPaint},
     {WM_QUERYDRAGICON, &CUpgradeDlg::OnQueryDragIcon},
 };
@@ -29,12 +32,26 @@ CUpgradeDlg::CUpgradeDlg()
 BOOL CUpgradeDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    AddAboutToSystemMenu();
     SendMessageA(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageA(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     // Without a package (started from another folder) the caption stays as it is.
     if (const auto identity = thePackageReader.OpenSelf(AfxGetAppName()))
         ShowPackageInCaption(identity->label.data(), identity->targetName.data());
     return TRUE;
+}
+
+void CUpgradeDlg::AddAboutToSystemMenu()
+{
+    CMenu systemMenu = GetSystemMenu(FALSE);
+    if (systemMenu.IsNull())
+        return;
+    CString aboutText;
+    aboutText.LoadStringA(IDS_ABOUT_MENU);
+    if (aboutText.IsEmpty())
+        return;
+    systemMenu.AppendMenuA(MF_SEPARATOR);
+    systemMenu.AppendMenuA(MF_STRING, IDM_ABOUT, aboutText.GetString());
 }
 
 void CUpgradeDlg::ShowPackageInCaption(const char* label, const char* targetName)
@@ -74,6 +91,15 @@ void CUpgradeDlg::OnCancel()
 bool CUpgradeDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     return DispatchMessageMap(this, kMessageMap, message, wParam, lParam, result);
+}
+
+bool CUpgradeDlg::OnSysCommand(WPARAM command, LPARAM, LRESULT&)
+{
+    if ((command & 0xFFF0) != IDM_ABOUT)
+        return false;
+    CAboutBox about;
+    about.DoModal();
+    return true;
 }
 
 bool CUpgradeDlg::OnPaint(WPARAM, LPARAM, LRESULT&)

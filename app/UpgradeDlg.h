@@ -18,11 +18,14 @@ protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
+    // WM_SYSCOMMAND: the About entry opens the About box; every other command is the system's.
+    bool OnSysCommand(WPARAM command, LPARAM lParam, LRESULT& result);
     // WM_PAINT: draws the icon while minimised; otherwise the default painting.
     bool OnPaint(WPARAM wParam, LPARAM lParam, LRESULT& result);
     // WM_QUERYDRAGICON: the icon shown while the minimised window is dragged.
     bool OnQueryDragIcon(WPARAM wParam, LPARAM lParam, LRESULT& result);
 
+    void AddAboutToSystemMenu();
     void ShowPackageInCaption(const char* label, const char* targetName);
 
     static const MessageMapEntry<CUpgradeDlg> kMessageMap[];

@@ -54,6 +54,43 @@ ICON = """
 """
 
 
+# The About box's logo: the name in a five-by-seven pixel font on a blue band.
+LOGO_WIDTH, LOGO_HEIGHT = 105, 21
+FONT = {
+    'O': ["01110", "10001", "10001", "10001", "10001", "10001", "01110"],
+    'R': ["11110", "10001", "10001", "11110", "10100", "10010", "10001"],
+    'V': ["10001", "10001", "10001", "10001", "10001", "01010", "00100"],
+    'A': ["01110", "10001", "10001", "11111", "10001", "10001", "10001"],
+    'N': ["10001", "11001", "10101", "10011", "10001", "10001", "10001"],
+    'E': ["11111", "10000", "10000", "11110", "10000", "10000", "11111"],
+}
+
+
+def logo_rows(word='ORVANE', scale=2):
+    rows = [['n'] * LOGO_WIDTH for _ in range(LOGO_HEIGHT)]
+    for x in range(LOGO_WIDTH):  # a green line under the band
+        rows[LOGO_HEIGHT - 2][x] = 'g'
+    advance = 6 * scale
+    left = (LOGO_WIDTH - advance * len(word) + scale) // 2
+    top = 2
+    for i, letter in enumerate(word):
+        for y, line in enumerate(FONT[letter]):
+            for x, bit in enumerate(line):
+                if bit == '1':
+                    for dy in range(scale):
+                        for dx in range(scale):
+                            rows[top + y * scale + dy][left + i * advance + x * scale + dx] = 'w'
+    return [''.join(r) for r in rows]
+
+
+def bitmap_file(rows):
+    width, height = len(rows[0]), len(rows)
+    pixels = pixel_rows_4bpp(rows)
+    header = info_header(width, height, len(pixels)) + palette_bytes()
+    file_header = struct.pack('<2sIHHI', b'BM', 14 + len(header) + len(pixels), 0, 0, 14 + len(header))
+    return file_header + header + pixels
+
+
 def rows_of(grid):
     rows = [line for line in grid.strip('\n').split('\n')]
     assert len({len(r) for r in rows}) == 1, 'ragged grid'
@@ -68,6 +105,7 @@ def pixel_rows_4bpp(rows):
     """Bottom-up rows of 4-bit pixels, each padded to four bytes."""
     out = b''
     for row in reversed(rows):
+        # Each row is padded to a multiple of four bytes (eight pixels).
         indices = [INK[c] for c in row] + [0] * (-len(row) % 8)
         packed = bytes((indices[i] << 4) | indices[i + 1] for i in range(0, len(indices), 2))
         out += packed
@@ -100,6 +138,7 @@ def main():
     icon_rows = rows_of(ICON)
     assert len(icon_rows) == 32 and len(icon_rows[0]) == 32
     (res / 'OrvaneFirmUp.ico').write_bytes(icon_file(icon_rows))
+    (res / 'AboutLogo.bmp').write_bytes(bitmap_file(logo_rows()))
 
 
 if __name__ == '__main__':

@@ -33,7 +33,9 @@ CDialog::CDialog(UINT templateId, CWnd* parent) : m_templateId(templateId), m_pa
 
 INT_PTR CDialog::DoModal()
 {
-    return DialogBoxParamA(AfxFindResourceHandle(), MAKEINTRESOURCEA(m_templateId), Owner(), DialogProc,
+    // Built as a Unicode window, so that the templates' Korean texts show on any system
+    // code page; the program's own text still goes through the A functions.
+    return DialogBoxParamW(AfxFindResourceHandle(), MAKEINTRESOURCEW(m_templateId), Owner(), DialogProc,
                            reinterpret_cast<LPARAM>(this));
 }
 

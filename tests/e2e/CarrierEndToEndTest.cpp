@@ -380,4 +380,92 @@ INSTANTIATE_TEST_SUITE_P(
                                    [](const DialogDriver& d) { ShowWindowAsync(d.Dialog(), SW_MINIMIZE); }}),
     [](const ::testing::TestParamInfo<MinimiseCase>& info) { return std::string(info.param.name); });
 
+// ---- About box ------------------------------------------------------------------------
+
+const char kAboutCaption[] = "Orvane Firmware Upgrade Information";
+constexpr WPARAM kAboutCommand = 0x0010;
+
+std::wstring WideText(HWND window)
+{
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, 256);
+    return text;
+}
+
+POINT Centre(HWND window)
+{
+    RECT r;
+    GetWindowRect(window, &r);
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+class AboutBoxTest : public CarrierTest {
+protected:
+    // Chooses the About entry and waits for the box, an owned dialog of the program.
+    HWND OpenAbout()
+    {
+        driver->SystemCommand(kAboutCommand);
+        const auto box = driver->WaitForMessageBox();
+        if (!box)
+            return nullptr;
+        EXPECT_EQ(box->caption, kAboutCaption);
+        return box->window;
+    }
+
+    void ExpectClosed(HWND about)
+    {
+        EXPECT_TRUE(WaitUntil([&] { return IsWindow(about) == FALSE; }, 3000)) << "the About box stayed open";
+        EXPECT_TRUE(IsWindow(driver->Dialog())) << "the upgrade dialog ended with the About box";
+    }
+};
+
+TEST_F(AboutBoxTest, SystemMenuEndsWithSeparatorAndAboutEntry)
+{
+    ASSERT_NO_FATAL_FAILURE(BuildCarrier("Upgrade.exe", "R5.0", "fw.bin"));
+    ASSERT_NO_FATAL_FAILURE(OpenInOwnFolder("Upgrade.exe"));
+    const RemoteProbe probe(driver->Process(), (ExecutableFolder() / "e2e_probe.dll").string());
+    ASSERT_TRUE(probe.Loaded());
+    // 0 passes; 1 no system menu, 2 too few items, 3 no separator, 4 wrong ID, 5 wrong text.
+    EXPECT_EQ(probe.Call("CheckAboutMenu", driver->Dialog()), std::optional<DWORD>(0));
+
+    driver->Press(IDCANCEL);
+    ExpectEndsWithoutMessage();
+}
+
+TEST_F(AboutBoxTest, OpensOverTheDialogClosesAndLeavesTheUpgradeWorking)
+{
+    ASSERT_NO_FATAL_FAILURE(BuildCarrier("Upgrade.exe", "R5.0", "fw.bin"));
+    ASSERT_NO_FATAL_FAILURE(OpenInOwnFolder("Upgrade.exe"));
+    const std::string caption = driver->Caption();
+
+    HWND about = OpenAbout();
+    ASSERT_TRUE(about) << "no About box";
+    EXPECT_EQ(GetWindow(about, GW_OWNER), driver->Dialog());
+    const POINT aboutCentre = Centre(about), dialogCentre = Centre(driver->Dialog());
+    EXPECT_NEAR(aboutCentre.x, dialogCentre.x, 2);
+    EXPECT_NEAR(aboutCentre.y, dialogCentre.y, 2);
+    EXPECT_EQ(WideText(GetDlgItem(about, IDOK)), L"\uD655\uC778");
+
+    const fs::path shot = kArtifactFolder / "e2e-about-box.bmp";
+    EXPECT_TRUE(WaitUntil([&] { return SaveWindowScreenshot(GetDesktopWindow(), shot.string()); }, 3000));
+    std::cout << "[ SHOT     ] " << shot.string() << std::endl;
+
+    PostMessageA(GetDlgItem(about, IDOK), BM_CLICK, 0, 0);
+    ExpectClosed(about);
+
+    about = OpenAbout();
+    ASSERT_TRUE(about) << "the About box did not open a second time";
+    driver->PressKey(VK_ESCAPE);
+    ExpectClosed(about);
+
+    EXPECT_EQ(driver->Caption(), caption);
+    driver->Press(IDOK);
+    const auto box = driver->WaitForMessageBox();
+    ASSERT_TRUE(box) << "no message after the upgrade";
+    EXPECT_EQ(box->text, package::ExtractResultMessage(ExtractResult::Extracted));
+    driver->Dismiss(*box);
+    ExpectExited();
+    EXPECT_EQ(ReadBytes("fw.bin"), firmware);
+}
+
 }  // namespace
