@@ -64,6 +64,17 @@ bool IsRegularFile(std::FILE* f)
     return GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f)))) == FILE_TYPE_DISK;
 }
 
+bool IsSpecialPath(const char* path)
+{
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool RenameReplacing(const char* from, const char* to)
+{
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
 #else
 
 bool SeekFile(std::FILE* f, std::int64_t offset, int origin)
@@ -87,6 +98,17 @@ bool IsRegularFile(std::FILE* f)
 {
     struct stat st;
     return fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool IsSpecialPath(const char* path)
+{
+    struct stat st;
+    return stat(path, &st) == 0 && !S_ISREG(st.st_mode);
+}
+
+bool RenameReplacing(const char* from, const char* to)
+{
+    return std::rename(from, to) == 0;
 }
 
 #endif

@@ -29,4 +29,10 @@ bool IsSameFile(const char* path, std::FILE* open);
 // True for an ordinary disk file, false for a device such as /dev/full or a pipe.
 bool IsRegularFile(std::FILE* f);
 
+// True when something other than an ordinary file (a folder, a device) has this name.
+bool IsSpecialPath(const char* path);
+
+// Moves `from` onto `to`, replacing an existing `to` in one step.
+bool RenameReplacing(const char* from, const char* to);
+
 }  // namespace package

@@ -74,18 +74,37 @@ ExtractResult CPackageReader::VerifyAndExtract()
 {
     if (!m_package)
         return ExtractResult::NoPackage;
-
-    const auto length = static_cast<std::uint32_t>(ReadDecimalField(m_package.get()));
-    if (!PayloadFits(length))
+    const Verification verification = Verify();
+    if (!verification.Matches())
         return ExtractResult::ChecksumMismatch;
-
-    const std::uint32_t sum = SumPayload(length);
-    const auto stored = static_cast<std::uint32_t>(ReadDecimalField(m_package.get()));
-    if (sum != stored)
-        return ExtractResult::ChecksumMismatch;
-
     SeekFile(m_package.get(), std::int64_t{m_header} + kPayloadOffset, SEEK_SET);
-    return WriteTarget(length);
+    return WriteTarget(verification.length);
+}
+
+Verification CPackageReader::Verify()
+{
+    Verification verification;
+    if (!m_package)
+        return verification;
+    verification.length = static_cast<std::uint32_t>(ReadDecimalField(m_package.get()));
+    verification.fits = PayloadFits(verification.length);
+    if (!verification.fits)
+        return verification;
+    verification.computedChecksum = SumPayload(verification.length);
+    verification.storedChecksum = static_cast<std::uint32_t>(ReadDecimalField(m_package.get()));
+    return verification;
+}
+
+ExtractResult CPackageReader::PredictResult(const Verification& verification) const
+{
+    if (!m_package)
+        return ExtractResult::NoPackage;
+    if (!verification.Matches())
+        return ExtractResult::ChecksumMismatch;
+    // An empty name can never be opened; any other depends on the folder the carrier runs in.
+    if (m_targetName[0] == '\0' || TargetIsPackage())
+        return ExtractResult::TargetNotWritable;
+    return ExtractResult::Extracted;
 }
 
 void CPackageReader::Close()
@@ -130,11 +149,16 @@ bool CPackageReader::CopyPayload(std::uint32_t length, std::FILE* target)
     return true;
 }
 
+// Opening our own file for writing would truncate the package while it is read.
+bool CPackageReader::TargetIsPackage() const
+{
+    return IsSameFile(m_targetName.data(), m_package.get());
+}
+
 ExtractResult CPackageReader::WriteTarget(std::uint32_t length)
 {
     const char* name = m_targetName.data();
-    // Opening our own file for writing would truncate the package while it is read.
-    if (IsSameFile(name, m_package.get()))
+    if (TargetIsPackage())
         return ExtractResult::TargetNotWritable;
     FileStream target = OpenFile(name, "wb");
     if (!target)

@@ -15,6 +15,16 @@ struct PackageIdentity {
     FieldText targetName;
 };
 
+// What the checksum pass found. When the length does not fit the file, nothing else was read.
+struct Verification {
+    std::uint32_t length = 0;
+    bool fits = false;
+    std::uint32_t computedChecksum = 0;
+    std::uint32_t storedChecksum = 0;
+
+    bool Matches() const { return fits && computedChecksum == storedChecksum; }
+};
+
 // Calling order: OpenSelf (or OpenPath) once; then VerifyAndExtract followed by Close,
 // or Close alone. The stream stays open between the calls, positioned behind the
 // target-name field, and VerifyAndExtract reads on from there.
@@ -28,9 +38,18 @@ public:
     ExtractResult VerifyAndExtract();
     void Close();
 
+    // Instead of VerifyAndExtract, for inspection: the checksum pass alone, and the
+    // result the upgrade would reach from it, without opening the target.
+    Verification Verify();
+    ExtractResult PredictResult(const Verification& verification) const;
+
+    std::int32_t HeaderPosition() const { return m_header; }
+    std::int64_t FileSize() const { return m_fileSize; }
+
 private:
     bool PayloadFits(std::uint32_t length) const;
     std::uint32_t SumPayload(std::uint32_t length);
+    bool TargetIsPackage() const;
     bool CopyPayload(std::uint32_t length, std::FILE* target);
     ExtractResult WriteTarget(std::uint32_t length);
 

@@ -1,6 +1,10 @@
 #include "PackageWriter.h"
 
 #include <cstdint>
+#include <random>
+
+#include <cerrno>
+#include <cstring>
 
 #include "FieldEncoding.h"
 #include "FileStream.h"
@@ -49,6 +53,13 @@ std::int64_t CopyStub(std::FILE* stub, std::FILE* out)
     return std::ferror(stub) ? -1 : total;
 }
 
+// A name beside `path` for the carrier while it is written.
+std::string TemporaryNameBeside(const std::string& path)
+{
+    std::random_device random;
+    return path + ".tmp-" + std::to_string(random() % 1000000);
+}
+
 // Scrambles and writes exactly `length` payload bytes, summing them as it goes.
 bool CopyPayload(std::FILE* payload, std::int64_t length, std::FILE* out, std::uint32_t& sum)
 {
@@ -74,15 +85,13 @@ public:
 
     bool Build(std::string& error)
     {
-        m_stub = OpenFile(m_request.stubPath.c_str(), "rb");
-        if (!m_stub)
-            return Fail(error, "cannot open stub " + m_request.stubPath);
-        m_payload = OpenFile(m_request.payloadPath.c_str(), "rb");
-        if (!m_payload)
-            return Fail(error, "cannot open firmware " + m_request.payloadPath);
-        if (IsSameFile(m_request.outputPath.c_str(), m_stub.get()) ||
-            IsSameFile(m_request.outputPath.c_str(), m_payload.get()))
-            return Fail(error, "output " + m_request.outputPath + " is one of the input files");
+        const std::string& output = m_request.outputPath;
+        if (!OpenInputs(error))
+            return false;
+        if (IsSameFile(output.c_str(), m_payload.get()) || (m_stub && IsSameFile(output.c_str(), m_stub.get())))
+            return Fail(error, "output " + output + " is one of the input files; choose another name");
+        if (IsSpecialPath(output.c_str()))
+            return Fail(error, "output " + output + " is a folder or device, not a file");
 
         const std::int64_t length = FileSize(m_payload.get());
         if (length < 0)
@@ -91,25 +100,55 @@ public:
             return Fail(error, "firmware is " + std::to_string(length) + " bytes; at most " +
                                    std::to_string(kMaxFieldValue) + " bytes fit in a package");
 
-        m_out = OpenFile(m_request.outputPath.c_str(), "wb");
+        const std::string temporary = TemporaryNameBeside(output);
+        m_out = OpenFile(temporary.c_str(), "wb");
         if (!m_out)
-            return Fail(error, "cannot create " + m_request.outputPath);
-        // Only an ordinary file is ours to remove; a device such as /dev/full is not.
-        const bool removable = IsRegularFile(m_out.get());
-        if (WriteAll(length, error))
-            return true;
+            return Fail(error, "cannot create " + temporary + " beside " + output + ": " + std::strerror(errno));
+        const bool written = WriteAll(length, error);
         m_out.reset();
-        if (removable)
-            std::remove(m_request.outputPath.c_str());
+        if (written && RenameReplacing(temporary.c_str(), output.c_str()))
+            return true;
+        if (written)
+            Fail(error, "cannot rename " + temporary + " to " + output + ": " + std::strerror(errno));
+        std::remove(temporary.c_str());
         return false;
     }
 
 private:
+    bool OpenInputs(std::string& error)
+    {
+        if (m_request.stubPath.empty() && m_request.embeddedStub == nullptr)
+            return Fail(error, "no stub given");
+        for (const std::string* input : {&m_request.stubPath, &m_request.payloadPath}) {
+            if (IsSpecialPath(input->c_str()))
+                return Fail(error, *input + " is a folder or device, not a file");
+        }
+        if (!m_request.stubPath.empty()) {
+            m_stub = OpenFile(m_request.stubPath.c_str(), "rb");
+            if (!m_stub)
+                return Fail(error, "cannot open stub " + m_request.stubPath + ": " + std::strerror(errno));
+        }
+        m_payload = OpenFile(m_request.payloadPath.c_str(), "rb");
+        if (!m_payload)
+            return Fail(error, "cannot open firmware " + m_request.payloadPath + ": " + std::strerror(errno));
+        return true;
+    }
+
+    // Copies the stub as it is; returns its size, or -1.
+    std::int64_t WriteStub()
+    {
+        if (m_stub)
+            return CopyStub(m_stub.get(), m_out.get());
+        const std::size_t size = m_request.embeddedStubSize;
+        const bool ok = std::fwrite(m_request.embeddedStub, 1, size, m_out.get()) == size;
+        return ok ? static_cast<std::int64_t>(size) : -1;
+    }
+
     bool WriteAll(std::int64_t length, std::string& error)
     {
-        const std::int64_t header = CopyStub(m_stub.get(), m_out.get());
+        const std::int64_t header = WriteStub();
         if (header < 0)
-            return Fail(error, "cannot copy stub " + m_request.stubPath + " to " + m_request.outputPath);
+            return Fail(error, "cannot write the stub to " + m_request.outputPath);
         if (header > kMaxFieldValue)
             return Fail(error, "stub is " + std::to_string(header) + " bytes; the package must start within " +
                                    std::to_string(kMaxFieldValue) + " bytes");
@@ -120,12 +159,12 @@ private:
                              WriteField(out, EncodeTextField(m_request.targetName, true)) &&
                              WriteField(out, EncodeDecimalField(static_cast<std::uint32_t>(length)));
         if (!written)
-            return Fail(error, "cannot write " + m_request.outputPath);
+            return Fail(error, "cannot write " + m_request.outputPath + ": " + std::strerror(errno));
         if (!CopyPayload(m_payload.get(), length, out, sum))
             return Fail(error, "cannot copy firmware " + m_request.payloadPath + " (did it change while read?)");
         if (!WriteField(out, EncodeDecimalField(sum)) ||
             !WriteField(out, EncodeDecimalField(static_cast<std::uint32_t>(header))) || !CloseFile(m_out))
-            return Fail(error, "cannot write " + m_request.outputPath);
+            return Fail(error, "cannot write " + m_request.outputPath + ": " + std::strerror(errno));
         return true;
     }
 

@@ -1,21 +1,25 @@
-// Builds a carrier: a copy of a stub file with a package (label, target name, payload)
+// Builds a carrier: a copy of a stub with a package (label, target name, payload)
 // appended behind it.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace package {
 
 struct PackageRequest {
-    std::string stubPath;
+    std::string stubPath;  // empty: use embeddedStub
     std::string payloadPath;
     std::string outputPath;
     std::string label;
     std::string targetName;
+    const unsigned char* embeddedStub = nullptr;
+    std::size_t embeddedStubSize = 0;
 };
 
-// Writes the carrier to request.outputPath. On failure returns false with a message in
-// `error` and leaves no output file behind.
+// Writes the carrier to a temporary file beside request.outputPath and renames it into
+// place, so that a reader never sees half a carrier. On failure returns false with a
+// message in `error`; an existing output file is then left as it was.
 bool WritePackage(const PackageRequest& request, std::string& error);
 
 }  // namespace package

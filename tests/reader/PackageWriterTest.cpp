@@ -12,6 +12,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
+const Bytes kOldCarrier = {'o', 'l', 'd'};
+
 class PackageWriterTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -71,6 +73,9 @@ TEST_F(PackageWriterTest, RefusesWhatTheFormatCannotCarryAndWritesNothing)
         {{"stub.exe", "firmware.bin", "stub.exe", "L", "out.bin"}, "input"},
         {{"stub.exe", "firmware.bin", "firmware.bin", "L", "out.bin"}, "input"},
         {{"stub.exe", "firmware.bin", "nodir/carrier.exe", "L", "out.bin"}, "nodir"},
+        {{"stub.exe", "firmware.bin", ".", "L", "out.bin"}, "folder"},
+        {{"stub.exe", ".", "carrier.exe", "L", "out.bin"}, "folder"},
+        {{"", "firmware.bin", "carrier.exe", "L", "out.bin"}, "no stub"},
     };
     for (const auto& c : cases) {
         std::string error;
@@ -82,12 +87,36 @@ TEST_F(PackageWriterTest, RefusesWhatTheFormatCannotCarryAndWritesNothing)
     EXPECT_EQ(ReadBytes("firmware.bin"), firmware);
 }
 
-#ifndef _WIN32
-TEST_F(PackageWriterTest, WriteErrorIsReported)
+TEST_F(PackageWriterTest, EmbeddedStubGivesTheSameCarrierAsAStubFile)
 {
     std::string error;
-    EXPECT_FALSE(WritePackage({"stub.exe", "firmware.bin", "/dev/full", "L", "out.bin"}, error));
-    EXPECT_NE(error.find("/dev/full"), std::string::npos) << error;
-    EXPECT_TRUE(fs::exists("/dev/full"));
+    ASSERT_TRUE(WritePackage(Request("L", "out.bin"), error)) << error;
+    const Bytes fromFile = ReadBytes("carrier.exe");
+
+    PackageRequest request = Request("L", "out.bin");
+    request.stubPath.clear();
+    request.embeddedStub = stub.data();
+    request.embeddedStubSize = stub.size();
+    request.outputPath = "embedded.exe";
+    ASSERT_TRUE(WritePackage(request, error)) << error;
+    EXPECT_EQ(ReadBytes("embedded.exe"), fromFile);
 }
+
+TEST_F(PackageWriterTest, FailureKeepsTheExistingCarrierAndLeavesNoTemporaryFile)
+{
+    if (PermissionsIgnored())
+        GTEST_FAIL() << "run as an unprivileged user: a read-only folder does not stop root";
+#ifdef _WIN32
+    GTEST_SKIP() << "a read-only folder does not stop file creation on Windows";
 #endif
+    fs::create_directory("out");
+    WriteBytes("out/carrier.exe", kOldCarrier);
+    fs::permissions("out", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    std::string error;
+    EXPECT_FALSE(WritePackage({"stub.exe", "firmware.bin", "out/carrier.exe", "L", "out.bin"}, error));
+    EXPECT_NE(error.find("out/carrier.exe"), std::string::npos) << error;
+    fs::permissions("out", fs::perms::owner_all, fs::perm_options::add);
+    EXPECT_EQ(ReadBytes("out/carrier.exe"), kOldCarrier);
+    EXPECT_EQ(std::distance(fs::directory_iterator("out"), fs::directory_iterator()), 1);
+}

@@ -1,0 +1,27 @@
+// What firmpack reads from a carrier without writing anything: the same reader the
+// carrier runs, stopped before it would open the target file.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "PackageReader.h"
+
+struct CarrierReport {
+    std::string path;
+    std::int64_t fileSize = 0;
+    std::int32_t headerPosition = 0;
+    std::string label;
+    std::string targetName;
+    package::Verification verification;
+    package::ExtractResult verdict = package::ExtractResult::NoPackage;
+};
+
+// None when the file cannot be opened for reading.
+std::optional<CarrierReport> ReadCarrierReport(const std::string& path);
+
+// The verdict's name ("Extracted", "ChecksumMismatch", ...).
+const char* VerdictName(package::ExtractResult verdict);
+
+// Why the verdict is not Extracted, in words for a person; empty when it is.
+std::string ExplainVerdict(const CarrierReport& report);

@@ -1,0 +1,7 @@
+// The carrier stub built into firmpack (generated from the built OrvaneFirmUp.exe).
+#pragma once
+
+#include <cstddef>
+
+extern const unsigned char kEmbeddedStub[];
+extern const std::size_t kEmbeddedStubSize;

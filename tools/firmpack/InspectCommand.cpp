@@ -1,0 +1,84 @@
+// firmpack inspect: what a carrier holds and what it would do, without writing anything.
+#include <iostream>
+#include <nlohmann/json.hpp>
+
+#include "CarrierReport.h"
+#include "Commands.h"
+#include "ExitCodes.h"
+#include "Messages.h"
+#include "TextEscaping.h"
+
+namespace {
+
+struct InspectOptions {
+    std::string carrier;
+    bool json = false;
+};
+
+nlohmann::ordered_json ToJson(const CarrierReport& r)
+{
+    const package::Verification& v = r.verification;
+    const char* message = package::ExtractResultMessage(r.verdict);
+    nlohmann::ordered_json json;
+    json["carrier"] = r.path;
+    json["file_size"] = r.fileSize;
+    json["stub_end"] = r.headerPosition;
+    json["header_position"] = r.headerPosition;
+    json["text_encoding"] = "label and target_name carry each byte as the code point of the same value "
+                            "(U+0000-U+00FF); the _hex fields give the raw bytes";
+    json["label"] = BytesAsLatin1Utf8(r.label);
+    json["label_hex"] = HexBytes(r.label);
+    json["target_name"] = BytesAsLatin1Utf8(r.targetName);
+    json["target_name_hex"] = HexBytes(r.targetName);
+    json["payload_length"] = v.length;
+    json["payload_fits"] = v.fits;
+    json["stored_checksum"] = v.fits ? nlohmann::ordered_json(v.storedChecksum) : nullptr;
+    json["computed_checksum"] = v.fits ? nlohmann::ordered_json(v.computedChecksum) : nullptr;
+    json["verdict"] = VerdictName(r.verdict);
+    json["message"] = message != nullptr ? nlohmann::ordered_json(message) : nullptr;
+    return json;
+}
+
+void PrintText(const CarrierReport& r)
+{
+    const package::Verification& v = r.verification;
+    const auto checksum = [&](std::uint32_t value) { return v.fits ? std::to_string(value) : std::string("not read"); };
+    std::cout << "carrier            " << r.path << " (" << r.fileSize << " bytes)\n"
+              << "stub ends at       " << r.headerPosition << "\n"
+              << "header position    " << r.headerPosition << "\n"
+              << "label              " << EscapeForTerminal(r.label) << "\n"
+              << "target name        " << EscapeForTerminal(r.targetName) << "\n"
+              << "payload length     " << v.length << " bytes" << (v.fits ? "" : " (past the end of the file)") << "\n"
+              << "stored checksum    " << checksum(v.storedChecksum) << "\n"
+              << "computed checksum  " << checksum(v.computedChecksum) << "\n"
+              << "verdict            " << VerdictName(r.verdict);
+    if (const char* message = package::ExtractResultMessage(r.verdict))
+        std::cout << ": \"" << message << '"';
+    std::cout << '\n';
+    const std::string why = ExplainVerdict(r);
+    if (!why.empty())
+        std::cout << "                   " << why << '\n';
+}
+
+int RunInspect(const InspectOptions& options)
+{
+    const auto report = ReadCarrierReport(options.carrier);
+    if (!report)
+        return Fail(kExitIoError, "cannot open " + options.carrier + " for reading");
+    if (options.json)
+        std::cout << ToJson(*report).dump(2) << '\n';
+    else
+        PrintText(*report);
+    return kExitSuccess;
+}
+
+}  // namespace
+
+void SetupInspect(CLI::App& app, int& exitCode)
+{
+    auto options = std::make_shared<InspectOptions>();
+    CLI::App* inspect = app.add_subcommand("inspect", "Show what a carrier holds and the verdict it would reach");
+    inspect->add_option("CARRIER", options->carrier, "Carrier to read")->required();
+    inspect->add_flag("--json", options->json, "Print the report as JSON");
+    inspect->callback([options, &exitCode] { exitCode = RunInspect(*options); });
+}
