@@ -6,8 +6,8 @@ test:
 
 build:
 	scripts/bootstrap
-	cmake --preset native && cmake --build --preset native
 	cmake --preset windows && cmake --build --preset windows
+	cmake --preset native && cmake --build --preset native
 
 bench:
 	scripts/bootstrap
