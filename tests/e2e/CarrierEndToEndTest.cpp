@@ -468,4 +468,83 @@ TEST_F(AboutBoxTest, OpensOverTheDialogClosesAndLeavesTheUpgradeWorking)
     EXPECT_EQ(ReadBytes("fw.bin"), firmware);
 }
 
+// ---- firmpack extract and the carrier agree ---------------------------------------------
+
+struct AgreementCase {
+    const char* name;
+    void (*damage)(CarrierImage&);
+};
+
+class AgreementTest : public CarrierTest, public ::testing::WithParamInterface<AgreementCase> {
+protected:
+    // What the carrier reports and leaves in `folder` when its first button is pressed.
+    std::string RunCarrier(const fs::path& folder)
+    {
+        Open("Agree.exe", folder);
+        if (HasFatalFailure())
+            return "";
+        driver->Press(IDOK);
+        const auto box = driver->WaitForMessageBox();
+        if (box)
+            driver->Dismiss(*box);
+        ExpectExited();
+        return box ? box->text : "";
+    }
+
+    // What firmpack extract prints (stdout and stderr) when it writes into `folder`.
+    static std::string RunFirmpackExtract(const fs::path& folder)
+    {
+        const std::string command =
+            "\"" + (ExecutableFolder() / "firmpack.exe").string() + "\" extract Agree.exe -C " + folder.string() + " 2>&1";
+        std::string output;
+        if (FILE* pipe = _popen(command.c_str(), "r")) {
+            char line[512];
+            while (std::fgets(line, sizeof(line), pipe))
+                output += line;
+            _pclose(pipe);
+        }
+        return output;
+    }
+};
+
+TEST_P(AgreementTest, ExtractWritesAndSaysWhatTheCarrierDoes)
+{
+    CarrierImage image("Agree", "fw.bin", firmware);
+    image.stub = ReadBytes(StubPath());
+    GetParam().damage(image);
+    const Bytes carrier = image.Assemble();
+    fs::create_directories("car");
+    fs::create_directories("fp");
+    WriteBytes("Agree.exe", carrier);
+    WriteBytes("car/Agree.exe", carrier);
+
+    const std::string carrierMessage = RunCarrier(folder.Path() / "car");
+    const std::string firmpackOutput = RunFirmpackExtract("fp");
+
+    EXPECT_FALSE(carrierMessage.empty()) << "the carrier showed no message";
+    EXPECT_NE(firmpackOutput.find(carrierMessage), std::string::npos)
+        << "carrier: " << carrierMessage << "\nfirmpack: " << firmpackOutput;
+    EXPECT_EQ(fs::exists("car/fw.bin"), fs::exists("fp/fw.bin"));
+    if (fs::exists("car/fw.bin")) {
+        EXPECT_EQ(ReadBytes("car/fw.bin"), ReadBytes("fp/fw.bin"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Packages, AgreementTest,
+    ::testing::Values(
+        AgreementCase{"Valid", [](CarrierImage&) {}},
+        AgreementCase{"PayloadChanged", [](CarrierImage& c) { c.payload[123] ^= 0x10; }},
+        AgreementCase{"LengthPastEnd", [](CarrierImage& c) { c.length = ScrambledDecimalText("99999999"); }},
+        AgreementCase{"NegativeHeader",
+                      [](CarrierImage& c) { c.trailerFollowsLayout = false; c.trailer = ScrambledDecimalText("-5"); }},
+        AgreementCase{"EmptyTarget", [](CarrierImage& c) { c.targetName.assign(16, package::SwapNibbles(' ')); }},
+        AgreementCase{"EmptyPayload",
+                      [](CarrierImage& c) {
+                          c.payload.clear();
+                          c.length = ScrambledDecimalText("0");
+                          c.checksum = ScrambledDecimalText("0");
+                      }}),
+    [](const ::testing::TestParamInfo<AgreementCase>& info) { return std::string(info.param.name); });
+
 }  // namespace
