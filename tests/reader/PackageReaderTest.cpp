@@ -89,6 +89,11 @@ TEST_F(PackageReaderTest, ResultAndTargetForEachKindOfPackage)
         c.change(image);
         WriteBytes("fw.bin", kOldTarget);
         EXPECT_EQ(Extract(image), c.result) << c.name;
+        // The inspection's prediction reaches the same result without writing.
+        CPackageReader inspector;
+        ASSERT_TRUE(inspector.OpenPath("carrier.exe"));
+        EXPECT_EQ(inspector.PredictResult(inspector.Verify()), c.result) << c.name;
+        inspector.Close();
         EXPECT_EQ(ReadBytes("fw.bin"), c.target) << c.name;
         EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"carrier.exe", "fw.bin"})) << c.name;
     }
