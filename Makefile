@@ -1,5 +1,8 @@
 # Entry points; the work is done by the scripts and CMake presets.
-.PHONY: test build bench clean
+.PHONY: demo test build bench clean
+
+demo:
+	scripts/demo
 
 test:
 	scripts/run-tests

@@ -94,6 +94,12 @@ for bad in Flipped.exe Cut.exe; do
     check "inspect reports $bad" eval '[ "$rc" -eq 0 ] && contains "$out" ChecksumMismatch'
 done
 
+# A bare stub holds no package, whatever its last bytes happen to say.
+python3 -c 'import json, sys; end = json.loads(sys.argv[1])["stub_end"]; open("Bare.exe", "wb").write(open("Up.exe", "rb").read()[:end])' \
+    "$("${firmpack[@]}" inspect --json Up.exe | tr -d '\r')"
+run verify Bare.exe
+check "verify fails on a bare stub" eval '[ "$rc" -eq 1 ] && contains "$err" "no package"'
+
 # --- Writes that cannot happen ------------------------------------------------------------
 if can_deny_writes; then
     mkdir locked && cp Up.exe locked/Up.exe && chmod a-w locked

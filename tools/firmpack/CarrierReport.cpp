@@ -1,5 +1,7 @@
 #include "CarrierReport.h"
 
+#include "PeImage.h"
+
 std::optional<CarrierReport> ReadCarrierReport(const std::string& path)
 {
     package::CPackageReader reader;
@@ -10,6 +12,7 @@ std::optional<CarrierReport> ReadCarrierReport(const std::string& path)
     report.path = path;
     report.fileSize = reader.FileSize();
     report.headerPosition = reader.HeaderPosition();
+    report.stubEnd = PeImageEnd(path);
     report.label = identity->label.data();
     report.targetName = identity->targetName.data();
     report.verification = reader.Verify();
@@ -38,6 +41,10 @@ const char* VerdictName(package::ExtractResult verdict)
 std::string ExplainVerdict(const CarrierReport& report)
 {
     const package::Verification& v = report.verification;
+    if (!PackageFound(report) && report.headerPosition >= 0)
+        return "no package: the header position " + std::to_string(report.headerPosition) +
+               " lies inside the executable image, which ends at " + std::to_string(*report.stubEnd) +
+               " (is this a bare stub?)";
     switch (report.verdict) {
     case package::ExtractResult::Extracted:
         return "";

@@ -11,11 +11,19 @@ struct CarrierReport {
     std::string path;
     std::int64_t fileSize = 0;
     std::int32_t headerPosition = 0;
+    std::optional<std::int64_t> stubEnd;  // where the executable image ends, when it is one
     std::string label;
     std::string targetName;
     package::Verification verification;
     package::ExtractResult verdict = package::ExtractResult::NoPackage;
 };
+
+// False when the header lies inside the executable image: then the file carries no
+// package, whatever the carrier would make of it.
+inline bool PackageFound(const CarrierReport& report)
+{
+    return report.headerPosition >= 0 && (!report.stubEnd || report.headerPosition >= *report.stubEnd);
+}
 
 // None when the file cannot be opened for reading.
 std::optional<CarrierReport> ReadCarrierReport(const std::string& path);

@@ -22,7 +22,8 @@ nlohmann::ordered_json ToJson(const CarrierReport& r)
     nlohmann::ordered_json json;
     json["carrier"] = r.path;
     json["file_size"] = r.fileSize;
-    json["stub_end"] = r.headerPosition;
+    json["stub_end"] = r.stubEnd ? nlohmann::ordered_json(*r.stubEnd) : nullptr;
+    json["package_found"] = PackageFound(r);
     json["header_position"] = r.headerPosition;
     json["text_encoding"] = "label and target_name carry each byte as the code point of the same value "
                             "(U+0000-U+00FF); the _hex fields give the raw bytes";
@@ -44,7 +45,7 @@ void PrintText(const CarrierReport& r)
     const package::Verification& v = r.verification;
     const auto checksum = [&](std::uint32_t value) { return v.fits ? std::to_string(value) : std::string("not read"); };
     std::cout << "carrier            " << r.path << " (" << r.fileSize << " bytes)\n"
-              << "stub ends at       " << r.headerPosition << "\n"
+              << "stub ends at       " << (r.stubEnd ? std::to_string(*r.stubEnd) : "not a Windows executable") << "\n"
               << "header position    " << r.headerPosition << "\n"
               << "label              " << EscapeForTerminal(r.label) << "\n"
               << "target name        " << EscapeForTerminal(r.targetName) << "\n"

@@ -11,6 +11,7 @@
 #include "Messages.h"
 #include "PackageWriter.h"
 #include "PeImage.h"
+#include "TextEscaping.h"
 
 namespace fs = std::filesystem;
 
@@ -71,8 +72,8 @@ int RunPack(const PackOptions& options)
     std::string error;
     if (!package::WritePackage(request, error))
         return Fail(error.find("input files") != std::string::npos ? kExitUsage : kExitIoError, error);
-    std::cout << "packed " << options.firmware << " into " << options.output << " (target \"" << target
-              << "\", label \"" << options.label << "\")\n";
+    std::cout << "packed " << options.firmware << " into " << options.output << " (target \""
+              << EscapeForTerminal(target) << "\", label \"" << EscapeForTerminal(options.label) << "\")\n";
     return kExitSuccess;
 }
 

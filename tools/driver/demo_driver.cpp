@@ -1,0 +1,84 @@
+// demo_driver: shows a carrier doing its work, as a user would see it. Starts CARRIER in
+// WORKDIR, presses its upgrade button, reports the message it answers with and keeps two
+// screenshots in SHOTS_DIR: dialog.bmp (the dialog) and result.bmp (the whole screen, the
+// message box over the dialog).
+#include <cstdio>
+#include <string>
+
+#include "DialogDriver.h"
+#include "Screenshot.h"
+
+using namespace e2e;
+
+namespace {
+
+constexpr SIZE kTemplateSize = {237, 69};  // the upgrade dialog, in dialog units
+constexpr int kUpgradeButton = 1;
+constexpr DWORD kTimeoutMs = 20000;  // generous: a first start under Wine can be slow
+
+int Fail(const std::string& message)
+{
+    std::fprintf(stderr, "demo_driver: %s\n", message.c_str());
+    return 1;
+}
+
+// Has `painted` draw itself before a screenshot of `window`; first checks that it answers
+// at all, since UpdateWindow would wait forever on a hung program.
+bool Shoot(HWND painted, HWND window, const std::string& path)
+{
+    if (!SendMessageTimeoutA(painted, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, nullptr))
+        return false;
+    UpdateWindow(painted);
+    return WaitUntil([&] { return SaveWindowScreenshot(window, path); }, kTimeoutMs);
+}
+
+// Where the dialog and its message box lie together on the screen, as WIDTHxHEIGHT+X+Y,
+// so that the screenshot can be cropped to them.
+std::string UnionGeometry(HWND a, HWND b)
+{
+    RECT ra, rb, both;
+    GetWindowRect(a, &ra);
+    GetWindowRect(b, &rb);
+    UnionRect(&both, &ra, &rb);
+    char text[64];
+    std::snprintf(text, sizeof(text), "%ldx%ld+%ld+%ld", both.right - both.left, both.bottom - both.top,
+                  both.left, both.top);
+    return text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 4)
+        return Fail("usage: demo_driver CARRIER.exe WORKDIR SHOTS_DIR");
+    const std::string shots = std::string(argv[3]) + "\\";
+
+    DialogDriver driver(argv[1], argv[2], kTemplateSize);
+    if (!driver.Started())
+        return Fail("cannot start " + std::string(argv[1]));
+    if (!driver.WaitForDialog(kTimeoutMs))
+        return Fail("timed out waiting for the carrier's dialog");
+    std::printf("Dialog caption: %s\n", driver.Caption().c_str());
+    if (!Shoot(driver.Dialog(), driver.Dialog(), shots + "dialog.bmp"))
+        return Fail("cannot save " + shots + "dialog.bmp, or the carrier does not answer");
+
+    driver.Press(kUpgradeButton);
+    const auto box = driver.WaitForMessageBox(kTimeoutMs);
+    if (!box) {
+        if (const auto code = driver.WaitForExit(0))
+            return Fail("the carrier ended without a message box, exit code " + std::to_string(*code));
+        return Fail("timed out waiting for the carrier's message box");
+    }
+    std::printf("Message box caption: %s\nMessage box text: %s\n", box->caption.c_str(), box->text.c_str());
+    if (!Shoot(box->window, GetDesktopWindow(), shots + "result.bmp"))
+        return Fail("cannot save " + shots + "result.bmp, or the carrier does not answer");
+    std::printf("Result area: %s\n", UnionGeometry(driver.Dialog(), box->window).c_str());
+
+    driver.Dismiss(*box);
+    const auto code = driver.WaitForExit(kTimeoutMs);
+    if (!code)
+        return Fail("timed out waiting for the carrier to end");
+    std::printf("Carrier exit code: %lu\n", static_cast<unsigned long>(*code));
+    return 0;
+}
