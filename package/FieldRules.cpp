@@ -55,6 +55,27 @@ std::int32_t ParseDecimalField(const DecimalField& field)
     return static_cast<std::int32_t>(value);
 }
 
+bool IsPlainDecimalField(const DecimalField& field)
+{
+    int i = 0;
+    const auto at = [&](int index) { return SwapNibbles(field[index]); };
+    while (i < kDecimalFieldSize && IsAtolSpace(at(i)))
+        ++i;
+    if (i < kDecimalFieldSize && (at(i) == '-' || at(i) == '+'))
+        ++i;
+    const int firstDigit = i;
+    while (i < kDecimalFieldSize && IsDigit(at(i)))
+        ++i;
+    const bool blank = firstDigit == i && (i == kDecimalFieldSize || at(i) == '\0');
+    if (firstDigit == i && !blank)
+        return false;
+    for (; i < kDecimalFieldSize; ++i) {
+        if (at(i) != ' ' && at(i) != '\0')
+            return false;
+    }
+    return true;
+}
+
 std::uint32_t AccumulateChecksum(std::uint32_t sum, const std::uint8_t* scrambled, std::size_t count)
 {
     for (std::size_t i = 0; i < count; ++i)

@@ -29,6 +29,11 @@ FieldText ParseTextField(const TextField& field, bool scrambled);
 // signed 32-bit range wrap modulo 2^32 instead of being undefined.
 std::int32_t ParseDecimalField(const DecimalField& field);
 
+// True when the unscrambled field is a number and nothing else: white space, an optional
+// sign, digits, then only spaces or NULs; or blank. A length field must be one, since
+// a damaged digit would otherwise shorten the payload to what precedes it.
+bool IsPlainDecimalField(const DecimalField& field);
+
 // Adds the unscrambled value of each scrambled byte to an unsigned 32-bit running sum.
 std::uint32_t AccumulateChecksum(std::uint32_t sum, const std::uint8_t* scrambled, std::size_t count);
 

@@ -5,9 +5,42 @@
 #include <windows.h>
 #else
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
+#include <cstring>
+
 namespace package {
+
+namespace {
+
+unsigned long ProcessId()
+{
+#ifdef _WIN32
+    return GetCurrentProcessId();
+#else
+    return static_cast<unsigned long>(getpid());
+#endif
+}
+
+}  // namespace
+
+bool TemporaryNameBeside(const char* path, char* out, std::size_t size)
+{
+    char digits[24];
+    int count = 0;
+    for (unsigned long id = ProcessId(); id > 0 || count == 0; id /= 10)
+        digits[count++] = static_cast<char>('0' + id % 10);
+    const std::size_t length = std::strlen(path);
+    if (length + 4 + count + 1 > size)
+        return false;
+    std::memcpy(out, path, length);
+    std::memcpy(out + length, ".tmp", 4);
+    for (int i = 0; i < count; ++i)
+        out[length + 4 + i] = digits[count - 1 - i];
+    out[length + 4 + count] = '\0';
+    return true;
+}
 
 FileStream OpenFile(const char* path, const char* mode)
 {
@@ -64,10 +97,19 @@ bool IsRegularFile(std::FILE* f)
     return GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f)))) == FILE_TYPE_DISK;
 }
 
-bool IsSpecialPath(const char* path)
+PathKind KindOfPath(const char* path)
 {
     const DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return PathKind::Other;
+    // A device may have no attributes at all, or look like a file by them: its handle tells.
+    HANDLE h = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return attributes == INVALID_FILE_ATTRIBUTES ? PathKind::Missing : PathKind::RegularFile;
+    const DWORD type = GetFileType(h);
+    CloseHandle(h);
+    return type == FILE_TYPE_DISK ? PathKind::RegularFile : PathKind::Other;
 }
 
 bool RenameReplacing(const char* from, const char* to)
@@ -100,10 +142,12 @@ bool IsRegularFile(std::FILE* f)
     return fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool IsSpecialPath(const char* path)
+PathKind KindOfPath(const char* path)
 {
     struct stat st;
-    return stat(path, &st) == 0 && !S_ISREG(st.st_mode);
+    if (stat(path, &st) != 0)
+        return PathKind::Missing;
+    return S_ISREG(st.st_mode) ? PathKind::RegularFile : PathKind::Other;
 }
 
 bool RenameReplacing(const char* from, const char* to)

@@ -2,6 +2,7 @@
 // 64-bit positions, and file identity. Platform differences live in FileStream.cpp alone.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -29,8 +30,13 @@ bool IsSameFile(const char* path, std::FILE* open);
 // True for an ordinary disk file, false for a device such as /dev/full or a pipe.
 bool IsRegularFile(std::FILE* f);
 
-// True when something other than an ordinary file (a folder, a device) has this name.
-bool IsSpecialPath(const char* path);
+enum class PathKind { Missing, RegularFile, Other };  // Other: a folder, a device
+
+PathKind KindOfPath(const char* path);
+
+// Writes into `out` a name beside `path` for a file while it is being written
+// ("<path>.tmp<process id>"); false when that does not fit in `size` bytes.
+bool TemporaryNameBeside(const char* path, char* out, std::size_t size);
 
 // Moves `from` onto `to`, replacing an existing `to` in one step.
 bool RenameReplacing(const char* from, const char* to);

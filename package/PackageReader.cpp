@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "PeImage.h"
+
 namespace package {
 
 namespace {
@@ -16,11 +18,16 @@ void ReadZeroFilled(std::FILE* f, std::uint8_t* bytes, std::size_t count)
     std::memset(bytes + got, 0, count - got);
 }
 
-std::int32_t ReadDecimalField(std::FILE* f)
+DecimalField ReadDecimalBytes(std::FILE* f)
 {
     DecimalField field;
     ReadZeroFilled(f, field.data(), field.size());
-    return ParseDecimalField(field);
+    return field;
+}
+
+std::int32_t ReadDecimalField(std::FILE* f)
+{
+    return ParseDecimalField(ReadDecimalBytes(f));
 }
 
 FieldText ReadTextField(std::FILE* f, bool scrambled)
@@ -57,6 +64,8 @@ std::optional<PackageIdentity> CPackageReader::OpenPath(const char* path)
     // zeros from its end, which gives H = 0.
     SeekFile(f, 0, SEEK_END);
     m_fileSize = TellFile(f);
+    m_imageEnd = PeImageEnd(f, m_fileSize);
+    SeekFile(f, 0, SEEK_END);
     SeekFile(f, -kDecimalFieldSize, SEEK_END);
     m_header = ReadDecimalField(f);
 
@@ -86,8 +95,9 @@ Verification CPackageReader::Verify()
     Verification verification;
     if (!m_package)
         return verification;
-    verification.length = static_cast<std::uint32_t>(ReadDecimalField(m_package.get()));
-    verification.fits = PayloadFits(verification.length);
+    const DecimalField lengthField = ReadDecimalBytes(m_package.get());
+    verification.length = static_cast<std::uint32_t>(ParseDecimalField(lengthField));
+    verification.fits = IsPlainDecimalField(lengthField) && PayloadFits(verification.length);
     if (!verification.fits)
         return verification;
     verification.computedChecksum = SumPayload(verification.length);
@@ -113,11 +123,15 @@ void CPackageReader::Close()
 }
 
 // A length that reaches into the checksum field, the trailer or beyond the end of the
-// file marks a damaged package: trusting it would write zeros or read for minutes.
+// file marks a damaged package: trusting it would write zeros or read for minutes. So
+// does a header inside the executable image, where a cut or garbled trailer points
+// (an unreadable trailer gives 0): no package starts there.
 bool CPackageReader::PayloadFits(std::uint32_t length) const
 {
     if (m_header < 0)
         return true;  // every field read as zero, so the length is 0
+    if (m_header < m_imageEnd)
+        return false;
     const std::int64_t available = m_fileSize - kTailSize - (std::int64_t{m_header} + kPayloadOffset);
     return std::int64_t{length} <= available;
 }
@@ -160,19 +174,41 @@ ExtractResult CPackageReader::WriteTarget(std::uint32_t length)
     const char* name = m_targetName.data();
     if (TargetIsPackage())
         return ExtractResult::TargetNotWritable;
+    const PathKind kind = KindOfPath(name);
+    // A device (such as /dev/full) is written as it is; an ordinary file never is.
+    if (kind == PathKind::Other)
+        return WriteInPlace(name, length);
+
+    // Opening for appending proves the target may be written (a read-only one may not)
+    // without truncating it, and creates a missing one.
+    if (!OpenFile(name, "ab"))
+        return ExtractResult::TargetNotWritable;
+    // The payload goes to a file beside the target, which replaces the target only once
+    // it is whole: a failed write leaves an existing target as it was.
+    char temporary[kPathBufferSize];
+    FileStream copy;
+    if (TemporaryNameBeside(name, temporary, sizeof(temporary)))
+        copy = OpenFile(temporary, "wb");
+    ExtractResult result = ExtractResult::TargetNotWritable;
+    if (copy) {
+        const bool copied = CopyPayload(length, copy.get());
+        const bool whole = CloseFile(copy) && copied && RenameReplacing(temporary, name);
+        result = whole ? ExtractResult::Extracted : ExtractResult::WriteFailed;
+        if (!whole)
+            std::remove(temporary);
+    }
+    if (result != ExtractResult::Extracted && kind == PathKind::Missing)
+        std::remove(name);  // made only by the probe above
+    return result;
+}
+
+ExtractResult CPackageReader::WriteInPlace(const char* name, std::uint32_t length)
+{
     FileStream target = OpenFile(name, "wb");
     if (!target)
         return ExtractResult::TargetNotWritable;
-
-    // Only an ordinary file is ours to remove; a device such as /dev/full is not.
-    const bool removable = IsRegularFile(target.get());
     const bool copied = CopyPayload(length, target.get());
-    const bool closed = CloseFile(target);
-    if (copied && closed)
-        return ExtractResult::Extracted;
-    if (removable)
-        std::remove(name);
-    return ExtractResult::WriteFailed;
+    return CloseFile(target) && copied ? ExtractResult::Extracted : ExtractResult::WriteFailed;
 }
 
 }  // namespace package

@@ -45,6 +45,7 @@ public:
 
     std::int32_t HeaderPosition() const { return m_header; }
     std::int64_t FileSize() const { return m_fileSize; }
+    std::int64_t ImageEnd() const { return m_imageEnd; }
 
 private:
     bool PayloadFits(std::uint32_t length) const;
@@ -52,10 +53,12 @@ private:
     bool TargetIsPackage() const;
     bool CopyPayload(std::uint32_t length, std::FILE* target);
     ExtractResult WriteTarget(std::uint32_t length);
+    ExtractResult WriteInPlace(const char* name, std::uint32_t length);
 
     FileStream m_package;
     std::int32_t m_header = 0;
     std::int64_t m_fileSize = 0;
+    std::int64_t m_imageEnd = 0;  // where the executable image ends; 0 when it is none
     FieldText m_targetName{};
 };
 

@@ -1,7 +1,6 @@
 #include "PackageWriter.h"
 
 #include <cstdint>
-#include <random>
 
 #include <cerrno>
 #include <cstring>
@@ -53,13 +52,6 @@ std::int64_t CopyStub(std::FILE* stub, std::FILE* out)
     return std::ferror(stub) ? -1 : total;
 }
 
-// A name beside `path` for the carrier while it is written.
-std::string TemporaryNameBeside(const std::string& path)
-{
-    std::random_device random;
-    return path + ".tmp-" + std::to_string(random() % 1000000);
-}
-
 // Scrambles and writes exactly `length` payload bytes, summing them as it goes.
 bool CopyPayload(std::FILE* payload, std::int64_t length, std::FILE* out, std::uint32_t& sum)
 {
@@ -90,7 +82,7 @@ public:
             return false;
         if (IsSameFile(output.c_str(), m_payload.get()) || (m_stub && IsSameFile(output.c_str(), m_stub.get())))
             return Fail(error, "output " + output + " is one of the input files; choose another name");
-        if (IsSpecialPath(output.c_str()))
+        if (KindOfPath(output.c_str()) == PathKind::Other)
             return Fail(error, "output " + output + " is a folder or device, not a file");
 
         const std::int64_t length = FileSize(m_payload.get());
@@ -100,7 +92,9 @@ public:
             return Fail(error, "firmware is " + std::to_string(length) + " bytes; at most " +
                                    std::to_string(kMaxFieldValue) + " bytes fit in a package");
 
-        const std::string temporary = TemporaryNameBeside(output);
+        std::string temporary(output.size() + 32, '\0');
+        TemporaryNameBeside(output.c_str(), &temporary[0], temporary.size());
+        temporary.resize(std::strlen(temporary.c_str()));
         m_out = OpenFile(temporary.c_str(), "wb");
         if (!m_out)
             return Fail(error, "cannot create " + temporary + " beside " + output + ": " + std::strerror(errno));
@@ -120,7 +114,7 @@ private:
         if (m_request.stubPath.empty() && m_request.embeddedStub == nullptr)
             return Fail(error, "no stub given");
         for (const std::string* input : {&m_request.stubPath, &m_request.payloadPath}) {
-            if (IsSpecialPath(input->c_str()))
+            if (KindOfPath(input->c_str()) == PathKind::Other)
                 return Fail(error, *input + " is a folder or device, not a file");
         }
         if (!m_request.stubPath.empty()) {

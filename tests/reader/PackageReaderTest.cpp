@@ -5,6 +5,7 @@
 
 #include "CarrierImage.h"
 #include "PackageReader.h"
+#include "PeStub.h"
 #include "TestFiles.h"
 
 using namespace package;
@@ -107,6 +108,16 @@ TEST_F(PackageReaderTest, NegativeHeaderReadsEveryFieldAsEmpty)
     EXPECT_EQ(Extract(image), ExtractResult::TargetNotWritable);
     EXPECT_STREQ(identity->label.data(), "");
     EXPECT_STREQ(identity->targetName.data(), "");
+}
+
+TEST_F(PackageReaderTest, HeaderInsideTheExecutableImageIsNoPackage)
+{
+    // A bare stub, or a carrier cut short: the trailer does not convert, so H is 0.
+    WriteBytes("carrier.exe", MinimalPeStub(0x300));
+    ASSERT_TRUE(reader.OpenPath("carrier.exe"));
+    EXPECT_EQ(reader.VerifyAndExtract(), ExtractResult::ChecksumMismatch);
+    reader.Close();
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"carrier.exe"});
 }
 
 TEST_F(PackageReaderTest, UnparsableTrailerReadsHeaderAtStartOfFile)

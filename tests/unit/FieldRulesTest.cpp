@@ -111,6 +111,29 @@ TEST(ParseDecimalField, AgreesWithReferenceOnGeneratedTexts)
     }
 }
 
+TEST(IsPlainDecimalField, AcceptsANumberAndNothingElse)
+{
+    const struct {
+        std::string text;
+        bool plain;
+    } cases[] = {
+        {"0000000300", true},
+        {"300", true},
+        {"  300     ", true},
+        {"-5", true},
+        {std::string(10, '\0'), true},
+        {"          ", true},
+        {"\xcf" "000000300", false},  // a damaged leading digit
+        {"0000000\xcc" "00", false},  // a damaged digit in the middle
+        {"42abcdefgh", false},
+        {"42 7", false},
+        {"- 5", false},
+        {"abc", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsPlainDecimalField(DecimalFromText(c.text)), c.plain) << '"' << c.text << '"';
+}
+
 TEST(ParseTextField, StopsAtFirstSpaceOrNul)
 {
     const struct {

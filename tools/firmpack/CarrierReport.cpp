@@ -1,7 +1,5 @@
 #include "CarrierReport.h"
 
-#include "PeImage.h"
-
 std::optional<CarrierReport> ReadCarrierReport(const std::string& path)
 {
     package::CPackageReader reader;
@@ -12,7 +10,8 @@ std::optional<CarrierReport> ReadCarrierReport(const std::string& path)
     report.path = path;
     report.fileSize = reader.FileSize();
     report.headerPosition = reader.HeaderPosition();
-    report.stubEnd = PeImageEnd(path);
+    if (reader.ImageEnd() > 0)
+        report.stubEnd = reader.ImageEnd();
     report.label = identity->label.data();
     report.targetName = identity->targetName.data();
     report.verification = reader.Verify();
@@ -41,7 +40,7 @@ const char* VerdictName(package::ExtractResult verdict)
 std::string ExplainVerdict(const CarrierReport& report)
 {
     const package::Verification& v = report.verification;
-    if (!PackageFound(report) && report.headerPosition >= 0)
+    if (!PackageFound(report))
         return "no package: the header position " + std::to_string(report.headerPosition) +
                " lies inside the executable image, which ends at " + std::to_string(*report.stubEnd) +
                " (is this a bare stub?)";

@@ -18,11 +18,11 @@ struct CarrierReport {
     package::ExtractResult verdict = package::ExtractResult::NoPackage;
 };
 
-// False when the header lies inside the executable image: then the file carries no
-// package, whatever the carrier would make of it.
+// False when the header lies inside the executable image (a bare stub, a cut carrier):
+// no package starts there, and the reader counts the package as damaged.
 inline bool PackageFound(const CarrierReport& report)
 {
-    return report.headerPosition >= 0 && (!report.stubEnd || report.headerPosition >= *report.stubEnd);
+    return !report.stubEnd || report.headerPosition < 0 || report.headerPosition >= *report.stubEnd;
 }
 
 // None when the file cannot be opened for reading.

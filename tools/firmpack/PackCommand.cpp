@@ -8,6 +8,7 @@
 #include "EmbeddedStub.h"
 #include "ExitCodes.h"
 #include "FieldEncoding.h"
+#include "FileStream.h"
 #include "Messages.h"
 #include "PackageWriter.h"
 #include "PeImage.h"
@@ -24,6 +25,14 @@ struct PackOptions {
     std::string target;  // empty: the firmware's file name
     std::string stub;    // empty: the stub built into firmpack
 };
+
+bool IsPeImage(const std::string& path)
+{
+    package::FileStream stub = package::OpenFile(path.c_str(), "rb");
+    if (!stub || !package::SeekFile(stub.get(), 0, SEEK_END))
+        return false;
+    return package::PeImageEnd(stub.get(), package::TellFile(stub.get())) > 0;
+}
 
 bool EndsWithExe(const std::string& path)
 {
