@@ -1,5 +1,5 @@
 # Entry points; the work is done by the scripts and CMake presets.
-.PHONY: demo test build bench clean
+.PHONY: demo test build bench fuzz clean
 
 demo:
 	scripts/demo
@@ -16,6 +16,12 @@ bench:
 	scripts/bootstrap
 	cmake --preset native && cmake --build --preset native --target extract_benchmark
 	build/native/bench/extract_benchmark
+
+# A few minutes of fuzzing on a scratch copy of the seed corpus; fails on any finding.
+fuzz:
+	scripts/bootstrap
+	cmake --preset fuzz && cmake --build --preset fuzz
+	fuzz/run-fuzzers 90
 
 clean:
 	rm -rf build

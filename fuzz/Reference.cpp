@@ -1,0 +1,113 @@
+#include "Reference.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace fuzz {
+
+namespace {
+
+constexpr std::int64_t kTextSize = 16;
+constexpr std::int64_t kDecimalSize = 10;
+
+// `count` bytes of the file from `position`; what lies outside it reads as zeros.
+Bytes BytesAt(const Bytes& file, std::int64_t position, std::int64_t count)
+{
+    Bytes bytes(static_cast<std::size_t>(count), 0);
+    const auto size = static_cast<std::int64_t>(file.size());
+    for (std::int64_t i = 0; i < count; ++i)
+        if (position + i >= 0 && position + i < size)
+            bytes[static_cast<std::size_t>(i)] = file[static_cast<std::size_t>(position + i)];
+    return bytes;
+}
+
+std::int32_t DecimalAt(const Bytes& file, std::int64_t position)
+{
+    return DecimalValue(BytesAt(file, position, kDecimalSize).data());
+}
+
+bool IsPlainNumberAt(const Bytes& file, std::int64_t position)
+{
+    return IsPlainNumber(BytesAt(file, position, kDecimalSize).data());
+}
+
+std::string TextAt(const Bytes& file, std::int64_t position, bool scrambled)
+{
+    return TextValue(BytesAt(file, position, kTextSize).data(), scrambled);
+}
+
+}  // namespace
+
+std::uint8_t Unscramble(std::uint8_t stored)
+{
+    return static_cast<std::uint8_t>(stored % 16 * 16 + stored / 16);
+}
+
+std::int32_t DecimalValue(const std::uint8_t* stored)
+{
+    char text[kDecimalSize + 1] = {};
+    for (int i = 0; i < kDecimalSize; ++i)
+        text[i] = static_cast<char>(Unscramble(stored[i]));
+    // At most ten characters, so the value always fits a long long.
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(std::strtoll(text, nullptr, 10)));
+}
+
+std::string TextValue(const std::uint8_t* stored, bool scrambled)
+{
+    std::string text;
+    for (int i = 0; i < kTextSize; ++i) {
+        const char c = static_cast<char>(scrambled ? Unscramble(stored[i]) : stored[i]);
+        if (c == ' ' || c == '\0')
+            break;
+        text += c;
+    }
+    return text;
+}
+
+bool IsPlainNumber(const std::uint8_t* stored)
+{
+    std::string text;
+    for (int i = 0; i < kDecimalSize; ++i)
+        text += static_cast<char>(Unscramble(stored[i]));
+    std::size_t i = std::min(text.find_first_not_of(" \t\n\v\f\r"), text.size());
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        ++i;
+    const std::size_t digits = i;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9')
+        ++i;
+    return i > digits && text.find_first_not_of(std::string(" \0", 2), i) == std::string::npos;
+}
+
+CarrierModel ModelCarrier(const Bytes& file)
+{
+    const auto size = static_cast<std::int64_t>(file.size());
+    CarrierModel model;
+    // A file shorter than the trailer has H = 0.
+    const std::int64_t header = size < kDecimalSize ? 0 : DecimalAt(file, size - kDecimalSize);
+    if (header < 0) {
+        // Every field reads as zero: an empty payload whose zero checksum matches.
+        model.checksumMatches = true;
+        return model;
+    }
+    model.label = TextAt(file, header, false);
+    model.targetName = TextAt(file, header + kTextSize, true);
+    const auto length = static_cast<std::uint32_t>(DecimalAt(file, header + 2 * kTextSize));
+    model.plainLength = IsPlainNumberAt(file, header + 2 * kTextSize);
+    const std::int64_t payloadAt = header + 2 * kTextSize + kDecimalSize;
+    // The payload must leave room for the checksum field and the trailer behind it.
+    if (std::int64_t{length} > size - 2 * kDecimalSize - payloadAt)
+        return model;
+
+    std::uint32_t sum = 0;
+    for (std::int64_t i = 0; i < length; ++i) {
+        model.payload.push_back(Unscramble(file[static_cast<std::size_t>(payloadAt + i)]));
+        sum += model.payload.back();
+    }
+    const auto stored = static_cast<std::uint32_t>(DecimalAt(file, payloadAt + length));
+    model.checksumMatches = sum == stored;
+    if (!model.checksumMatches)
+        model.payload.clear();
+    return model;
+}
+
+}  // namespace fuzz

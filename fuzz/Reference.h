@@ -1,0 +1,40 @@
+// A second, deliberately plain reading of the package format, written from the format's
+// table rather than from the package code, so that the fuzz targets can check the reader
+// against something that does not share its faults.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace fuzz {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Scrambled bytes store a value with its two hex digits exchanged.
+std::uint8_t Unscramble(std::uint8_t stored);
+
+// The ten stored bytes of a decimal field as C's strtoll reads their unscrambled text,
+// wrapped to 32 bits.
+std::int32_t DecimalValue(const std::uint8_t* stored);
+
+// The sixteen stored bytes of a text field up to the first space or NUL.
+std::string TextValue(const std::uint8_t* stored, bool scrambled);
+
+// True when the ten stored bytes read as white space, a sign, at least one digit, and
+// then only spaces or NULs.
+bool IsPlainNumber(const std::uint8_t* stored);
+
+// What a reader may find in a carrier file. The reader may refuse more than this
+// plain reading does (a damaged length, a header inside the executable image), never less.
+struct CarrierModel {
+    std::string label;
+    std::string targetName;
+    bool checksumMatches = false;  // and the length fits the file
+    bool plainLength = false;      // the length field holds a number and nothing else
+    Bytes payload;                 // unscrambled; only when checksumMatches
+};
+
+CarrierModel ModelCarrier(const Bytes& file);
+
+}  // namespace fuzz
