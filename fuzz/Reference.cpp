@@ -36,6 +36,35 @@ std::string TextAt(const Bytes& file, std::int64_t position, bool scrambled)
     return TextValue(BytesAt(file, position, kTextSize).data(), scrambled);
 }
 
+// A little-endian number of `count` bytes at `position`, when the file holds all of it.
+bool NumberAt(const Bytes& file, std::int64_t position, int count, std::uint32_t& value)
+{
+    if (position < 0 || position + count > static_cast<std::int64_t>(file.size()))
+        return false;
+    value = 0;
+    for (int i = count - 1; i >= 0; --i)
+        value = value << 8 | file[static_cast<std::size_t>(position + i)];
+    return true;
+}
+
+// Where the package ends: before a code signature's certificate table when the security
+// directory (the fifth) of a PE32 or PE32+ header names one that closes the file.
+std::int64_t PackageEndOf(const Bytes& file)
+{
+    const auto size = static_cast<std::int64_t>(file.size());
+    std::uint32_t mz, pe, signature, optionalSize, magic, directories, offset, length;
+    if (!NumberAt(file, 0, 2, mz) || mz != 0x5A4D || !NumberAt(file, 0x3C, 4, pe) ||
+        !NumberAt(file, pe, 4, signature) || signature != 0x4550 || !NumberAt(file, pe + 20, 2, optionalSize) ||
+        !NumberAt(file, pe + 24, 2, magic) || (magic != 0x10B && magic != 0x20B))
+        return size;
+    const std::int64_t countAt = pe + 24 + (magic == 0x10B ? 92 : 108);
+    const std::int64_t entry = countAt + 4 + 4 * 8;
+    if (!NumberAt(file, countAt, 4, directories) || directories < 5 || entry + 8 > pe + 24 + optionalSize ||
+        !NumberAt(file, entry, 4, offset) || !NumberAt(file, entry + 4, 4, length))
+        return size;
+    return length > 0 && std::int64_t{offset} + length == size ? offset : size;
+}
+
 }  // namespace
 
 std::uint8_t Unscramble(std::uint8_t stored)
@@ -80,7 +109,7 @@ bool IsPlainNumber(const std::uint8_t* stored)
 
 CarrierModel ModelCarrier(const Bytes& file)
 {
-    const auto size = static_cast<std::int64_t>(file.size());
+    const std::int64_t size = PackageEndOf(file);
     CarrierModel model;
     // A file shorter than the trailer has H = 0.
     const std::int64_t header = size < kDecimalSize ? 0 : DecimalAt(file, size - kDecimalSize);

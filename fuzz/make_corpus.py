@@ -24,6 +24,25 @@ def pe_stub(image_end, size=512):
     return bytes(stub)
 
 
+def signed(carrier_bytes, pe32_plus=False, certificate=b"CERT" * 16):
+    """A carrier on an image with an optional header whose security directory (the
+    fifth) names a certificate table appended behind the package, as signing does."""
+    magic, count_at = (0x20B, 108) if pe32_plus else (0x10B, 92)
+    optional, optional_size = 0x58, 0xE0
+    image = bytearray(pe_stub(512))
+    image[0x54:0x56] = struct.pack("<H", optional_size)
+    section = optional + optional_size
+    image[section:section + 8] = b".text\0\0\0"
+    image[section + 16:section + 24] = struct.pack("<II", 512 - 0x200, 0x200)
+    image[0x40 + 24 + 0:0x40 + 24 + 8] = bytes(8)  # the old section header's place
+    image[optional:optional + 2] = struct.pack("<H", magic)
+    image[optional + count_at:optional + count_at + 4] = struct.pack("<I", 16)
+    body = bytearray(carrier(stub=bytes(image))) if carrier_bytes is None else bytearray(carrier_bytes)
+    entry = optional + count_at + 4 + 4 * 8
+    body[entry:entry + 8] = struct.pack("<II", len(body), len(certificate))
+    return bytes(body) + certificate
+
+
 def scramble(data):
     return bytes(((b << 4) | (b >> 4)) & 0xFF for b in data)
 
@@ -68,6 +87,8 @@ def reader_corpus():
         "valid_nested_package": carrier(stub=valid),
         "valid_behind_image": carrier(stub=pe_stub(512)),
         "header_inside_image": carrier(stub=pe_stub(600)),
+        "signed": signed(None),
+        "signed_pe32_plus": signed(None, pe32_plus=True),
         "bare_stub": STUB,
         "bare_image": pe_stub(512),
         "empty": b"",

@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include "PeImage.h"
-
 namespace package {
 
 namespace {
@@ -64,9 +62,11 @@ std::optional<PackageIdentity> CPackageReader::OpenPath(const char* path)
     // zeros from its end, which gives H = 0.
     SeekFile(f, 0, SEEK_END);
     m_fileSize = TellFile(f);
-    m_imageEnd = PeImageEnd(f, m_fileSize);
+    m_layout = ReadPeLayout(f, m_fileSize);
+    // A code signature appended behind the package: the trailer comes before it.
+    m_packageEnd = PackageEnd(m_layout, m_fileSize);
     SeekFile(f, 0, SEEK_END);
-    SeekFile(f, -kDecimalFieldSize, SEEK_END);
+    SeekFile(f, m_packageEnd - m_fileSize - kDecimalFieldSize, SEEK_END);
     m_header = ReadDecimalField(f);
 
     // A negative H fails the seek and leaves the position at the end: every later field
@@ -130,9 +130,9 @@ bool CPackageReader::PayloadFits(std::uint32_t length) const
 {
     if (m_header < 0)
         return true;  // every field read as zero, so the length is 0
-    if (m_header < m_imageEnd)
+    if (m_header < m_layout.imageEnd)
         return false;
-    const std::int64_t available = m_fileSize - kTailSize - (std::int64_t{m_header} + kPayloadOffset);
+    const std::int64_t available = m_packageEnd - kTailSize - (std::int64_t{m_header} + kPayloadOffset);
     return std::int64_t{length} <= available;
 }
 

@@ -7,6 +7,7 @@
 #include "ExtractResult.h"
 #include "FieldRules.h"
 #include "FileStream.h"
+#include "PeImage.h"
 
 namespace package {
 
@@ -45,7 +46,8 @@ public:
 
     std::int32_t HeaderPosition() const { return m_header; }
     std::int64_t FileSize() const { return m_fileSize; }
-    std::int64_t ImageEnd() const { return m_imageEnd; }
+    const PeLayout& Layout() const { return m_layout; }
+    std::int64_t PackageEndPosition() const { return m_packageEnd; }
 
 private:
     bool PayloadFits(std::uint32_t length) const;
@@ -58,7 +60,8 @@ private:
     FileStream m_package;
     std::int32_t m_header = 0;
     std::int64_t m_fileSize = 0;
-    std::int64_t m_imageEnd = 0;  // where the executable image ends; 0 when it is none
+    PeLayout m_layout;             // of the executable image the package is appended to
+    std::int64_t m_packageEnd = 0;  // the end of the file, or where its signature begins
     FieldText m_targetName{};
 };
 

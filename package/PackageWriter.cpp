@@ -156,10 +156,19 @@ private:
             return Fail(error, "cannot write " + m_request.outputPath + ": " + std::strerror(errno));
         if (!CopyPayload(m_payload.get(), length, out, sum))
             return Fail(error, "cannot copy firmware " + m_request.payloadPath + " (did it change while read?)");
-        if (!WriteField(out, EncodeDecimalField(sum)) ||
+        if (!WriteField(out, EncodeDecimalField(sum)) || !WriteAlignment(header + kPayloadOffset + length) ||
             !WriteField(out, EncodeDecimalField(static_cast<std::uint32_t>(header))) || !CloseFile(m_out))
             return Fail(error, "cannot write " + m_request.outputPath + ": " + std::strerror(errno));
         return true;
+    }
+
+    // The zero bytes that round the carrier up to a multiple of 8, when asked for.
+    bool WriteAlignment(std::int64_t payloadEnd)
+    {
+        const std::int64_t carrierSize = payloadEnd + kTailSize;
+        const std::size_t padding = m_request.alignForSigning ? static_cast<std::size_t>((8 - carrierSize % 8) % 8) : 0;
+        const unsigned char zeros[8] = {};
+        return std::fwrite(zeros, 1, padding, m_out.get()) == padding;
     }
 
     static bool Fail(std::string& error, std::string message)

@@ -15,6 +15,9 @@ struct PackageRequest {
     std::string targetName;
     const unsigned char* embeddedStub = nullptr;
     std::size_t embeddedStubSize = 0;
+    // Zero bytes between the checksum field and the trailer make the carrier's length a
+    // multiple of 8, so that a code signature appended later needs no padding of its own.
+    bool alignForSigning = false;
 };
 
 // Writes the carrier to a temporary file beside request.outputPath and renames it into

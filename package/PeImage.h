@@ -1,6 +1,7 @@
-// Where a Windows executable image ends in its file: anything behind the last section's
-// raw data is appended (such as a package). Every field is checked against the file's
-// size in a wider type; a malformed header simply means "not an image".
+// The few facts of a Windows executable image the package code needs: where the image's
+// sections end (anything behind is appended data, such as a package) and where a code
+// signature's certificate table lies. Every field is checked against the file's size in a
+// wider type; a malformed header simply means "not an image", never a failure.
 #pragma once
 
 #include <cstdint>
@@ -8,8 +9,17 @@
 
 namespace package {
 
-// The end of the image's last section, or 0 when the file is not a PE image. Leaves the
-// stream's position undefined.
-std::int64_t PeImageEnd(std::FILE* f, std::int64_t fileSize);
+struct PeLayout {
+    std::int64_t imageEnd = 0;         // end of the last section's raw data; 0: not an image
+    std::int64_t signatureOffset = 0;  // the certificate table; size 0: none
+    std::int64_t signatureSize = 0;
+};
+
+// Reads the layout of `f`, a file of `fileSize` bytes. Leaves the stream's position undefined.
+PeLayout ReadPeLayout(std::FILE* f, std::int64_t fileSize);
+
+// Where a package appended to the file ends: where a signature that closes the file
+// begins, or the end of the file.
+std::int64_t PackageEnd(const PeLayout& layout, std::int64_t fileSize);
 
 }  // namespace package

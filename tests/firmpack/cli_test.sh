@@ -44,11 +44,13 @@ run verify Up.exe
 check "verify is silent on success" [ "$rc" -eq 0 -a -z "$out$err" ]
 run inspect --json Up.exe
 check "inspect --json" python3 -c '
-import json, sys
+import hashlib, json, sys
 r = json.loads(sys.argv[1])
 assert (r["label"], r["target_name"], r["payload_length"], r["verdict"]) == ("R1.0", "fw.bin", 100000, "Extracted"), r
 assert r["stored_checksum"] == r["computed_checksum"] == sum(open("fw.bin", "rb").read()), r
-assert r["stub_end"] == r["header_position"] == r["file_size"] - 42 - 100000 - 20, r' "$out"
+gap = r["file_size"] - (r["header_position"] + 42 + 100000 + 20)
+assert r["stub_end"] == r["header_position"] and r["file_size"] % 8 == 0 and 0 <= gap < 8, r
+assert r["signature_offset"] is None and r["payload_sha256"] == hashlib.sha256(open("fw.bin", "rb").read()).hexdigest(), r' "$out"
 mkdir out
 run extract Up.exe -C out
 check "extract writes the firmware" cmp -s fw.bin out/fw.bin
@@ -122,6 +124,12 @@ if ! $windows; then
     run inspect Latin.exe
     check "8-bit label escaped for the terminal" contains "$out" 'label              \xb0\xa1'
 fi
+
+# --- The same inputs give the same carrier, byte for byte ----------------------------------
+run pack fw.bin -o Same.exe --label R1.0 --target same.bin
+mv Same.exe First.exe
+run pack fw.bin -o Same.exe --label R1.0 --target same.bin
+check "pack twice gives identical carriers" eval '[ "$rc" -eq 0 ] && cmp -s First.exe Same.exe'
 
 echo "firmpack cli: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -25,6 +25,15 @@ void Put32(Bytes& bytes, std::size_t offset, std::uint32_t value)
     Put16(bytes, offset + 2, static_cast<std::uint16_t>(value >> 16));
 }
 
+void SetSecurityDirectory(Bytes& image, std::uint32_t offset, std::uint32_t size, bool pe32Plus)
+{
+    Put16(image, kOptionalHeader, pe32Plus ? 0x020B : 0x010B);
+    const std::size_t count = kOptionalHeader + (pe32Plus ? 108 : 92);
+    Put32(image, count, 16);
+    Put32(image, count + 4 + 4 * 8, offset);
+    Put32(image, count + 4 + 4 * 8 + 4, size);
+}
+
 Bytes MinimalPeStub(std::uint32_t imageEnd)
 {
     Bytes stub(kPeSectionStart, 0);

@@ -14,6 +14,10 @@ constexpr std::uint32_t kPeSectionStart = 0x200;
 // `imageEnd` must exceed kPeSectionStart.
 Bytes MinimalPeStub(std::uint32_t imageEnd);
 
+// Points the security directory of a MinimalPeStub image at `offset`, `size`; with
+// `pe32Plus` the optional header becomes the 64-bit kind first.
+void SetSecurityDirectory(Bytes& image, std::uint32_t offset, std::uint32_t size, bool pe32Plus = false);
+
 void Put16(Bytes& bytes, std::size_t offset, std::uint16_t value);
 void Put32(Bytes& bytes, std::size_t offset, std::uint32_t value);
 

@@ -10,8 +10,12 @@ std::optional<CarrierReport> ReadCarrierReport(const std::string& path)
     report.path = path;
     report.fileSize = reader.FileSize();
     report.headerPosition = reader.HeaderPosition();
-    if (reader.ImageEnd() > 0)
-        report.stubEnd = reader.ImageEnd();
+    if (reader.Layout().imageEnd > 0)
+        report.stubEnd = reader.Layout().imageEnd;
+    if (reader.PackageEndPosition() < report.fileSize) {
+        report.signatureOffset = reader.Layout().signatureOffset;
+        report.signatureSize = reader.Layout().signatureSize;
+    }
     report.label = identity->label.data();
     report.targetName = identity->targetName.data();
     report.verification = reader.Verify();

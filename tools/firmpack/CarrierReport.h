@@ -12,6 +12,8 @@ struct CarrierReport {
     std::int64_t fileSize = 0;
     std::int32_t headerPosition = 0;
     std::optional<std::int64_t> stubEnd;  // where the executable image ends, when it is one
+    std::int64_t signatureOffset = 0;     // a code signature closing the file; size 0: none
+    std::int64_t signatureSize = 0;
     std::string label;
     std::string targetName;
     package::Verification verification;

@@ -6,6 +6,7 @@
 #include "Commands.h"
 #include "ExitCodes.h"
 #include "Messages.h"
+#include "PayloadDigest.h"
 #include "TextEscaping.h"
 
 namespace {
@@ -15,7 +16,12 @@ struct InspectOptions {
     bool json = false;
 };
 
-nlohmann::ordered_json ToJson(const CarrierReport& r)
+nlohmann::ordered_json OrNull(bool present, std::int64_t value)
+{
+    return present ? nlohmann::ordered_json(value) : nlohmann::ordered_json(nullptr);
+}
+
+nlohmann::ordered_json ToJson(const CarrierReport& r, const std::string& sha256)
 {
     const package::Verification& v = r.verification;
     const char* message = package::ExtractResultMessage(r.verdict);
@@ -35,12 +41,15 @@ nlohmann::ordered_json ToJson(const CarrierReport& r)
     json["payload_fits"] = v.fits;
     json["stored_checksum"] = v.fits ? nlohmann::ordered_json(v.storedChecksum) : nullptr;
     json["computed_checksum"] = v.fits ? nlohmann::ordered_json(v.computedChecksum) : nullptr;
+    json["payload_sha256"] = sha256.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(sha256);
+    json["signature_offset"] = OrNull(r.signatureSize > 0, r.signatureOffset);
+    json["signature_size"] = OrNull(r.signatureSize > 0, r.signatureSize);
     json["verdict"] = VerdictName(r.verdict);
     json["message"] = message != nullptr ? nlohmann::ordered_json(message) : nullptr;
     return json;
 }
 
-void PrintText(const CarrierReport& r)
+void PrintText(const CarrierReport& r, const std::string& sha256)
 {
     const package::Verification& v = r.verification;
     const auto checksum = [&](std::uint32_t value) { return v.fits ? std::to_string(value) : std::string("not read"); };
@@ -52,6 +61,10 @@ void PrintText(const CarrierReport& r)
               << "payload length     " << v.length << " bytes" << (v.fits ? "" : " (past the end of the file)") << "\n"
               << "stored checksum    " << checksum(v.storedChecksum) << "\n"
               << "computed checksum  " << checksum(v.computedChecksum) << "\n"
+              << "payload SHA-256    " << (sha256.empty() ? "not read" : sha256) << "\n"
+              << "signature          "
+              << (r.signatureSize > 0 ? std::to_string(r.signatureSize) + " bytes at " + std::to_string(r.signatureOffset)
+                                      : std::string("none")) << "\n"
               << "verdict            " << VerdictName(r.verdict);
     if (const char* message = package::ExtractResultMessage(r.verdict))
         std::cout << ": \"" << message << '"';
@@ -66,10 +79,11 @@ int RunInspect(const InspectOptions& options)
     const auto report = ReadCarrierReport(options.carrier);
     if (!report)
         return Fail(kExitIoError, "cannot open " + options.carrier + " for reading");
+    const std::string sha256 = PayloadSha256(*report);
     if (options.json)
-        std::cout << ToJson(*report).dump(2) << '\n';
+        std::cout << ToJson(*report, sha256).dump(2) << '\n';
     else
-        PrintText(*report);
+        PrintText(*report, sha256);
     return kExitSuccess;
 }
 

@@ -24,6 +24,7 @@ struct PackOptions {
     std::string label;
     std::string target;  // empty: the firmware's file name
     std::string stub;    // empty: the stub built into firmpack
+    bool noAlign = false;
 };
 
 bool IsPeImage(const std::string& path)
@@ -31,7 +32,7 @@ bool IsPeImage(const std::string& path)
     package::FileStream stub = package::OpenFile(path.c_str(), "rb");
     if (!stub || !package::SeekFile(stub.get(), 0, SEEK_END))
         return false;
-    return package::PeImageEnd(stub.get(), package::TellFile(stub.get())) > 0;
+    return package::ReadPeLayout(stub.get(), package::TellFile(stub.get())).imageEnd > 0;
 }
 
 bool EndsWithExe(const std::string& path)
@@ -74,6 +75,7 @@ int RunPack(const PackOptions& options)
              "folder and will not find its own package under this name");
 
     package::PackageRequest request{options.stub, options.firmware, options.output, options.label, target};
+    request.alignForSigning = !options.noAlign;
     if (options.stub.empty()) {
         request.embeddedStub = kEmbeddedStub;
         request.embeddedStubSize = kEmbeddedStubSize;
@@ -98,5 +100,8 @@ void SetupPack(CLI::App& app, int& exitCode)
     pack->add_option("--target", options->target,
                      "File name the carrier writes (up to 16 bytes; default: FIRMWARE's file name)");
     pack->add_option("--stub", options->stub, "Stub executable to use instead of the built-in one");
+    pack->add_flag("--no-align", options->noAlign,
+                   "Write the exact layout, without the zero bytes that round the carrier to a multiple of 8 "
+                   "(a carrier signed afterwards may then no longer find its package)");
     pack->callback([options, &exitCode] { exitCode = RunPack(*options); });
 }

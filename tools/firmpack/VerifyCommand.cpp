@@ -1,18 +1,47 @@
 // firmpack verify: silent when the carrier would write its firmware, an exit status otherwise.
+#include <algorithm>
+#include <cctype>
+
 #include "CarrierReport.h"
 #include "Commands.h"
 #include "ExitCodes.h"
 #include "Messages.h"
+#include "PayloadDigest.h"
 
 namespace {
 
-int RunVerify(const std::string& carrier)
+struct VerifyOptions {
+    std::string carrier;
+    std::string sha256;  // empty: not pinned
+};
+
+std::string Lowercase(std::string text)
 {
-    const auto report = ReadCarrierReport(carrier);
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text;
+}
+
+bool IsSha256Hex(const std::string& text)
+{
+    return text.size() == 64 && std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isxdigit(c); });
+}
+
+int RunVerify(const VerifyOptions& options)
+{
+    if (!options.sha256.empty() && !IsSha256Hex(options.sha256))
+        return Fail(kExitUsage, "--sha256 takes 64 hexadecimal digits, not \"" + options.sha256 + "\"");
+    const auto report = ReadCarrierReport(options.carrier);
     if (!report)
-        return Fail(kExitIoError, "cannot open " + carrier + " for reading");
+        return Fail(kExitIoError, "cannot open " + options.carrier + " for reading");
     if (report->verdict != package::ExtractResult::Extracted)
-        return Fail(kExitVerificationFailed, carrier + ": " + ExplainVerdict(*report));
+        return Fail(kExitVerificationFailed, options.carrier + ": " + ExplainVerdict(*report));
+    if (!options.sha256.empty()) {
+        const std::string actual = PayloadSha256(*report);
+        if (actual != Lowercase(options.sha256))
+            return Fail(kExitVerificationFailed, options.carrier + ": the firmware's SHA-256 is " +
+                                                     (actual.empty() ? "unreadable" : actual) + ", not the pinned " +
+                                                     Lowercase(options.sha256));
+    }
     return kExitSuccess;
 }
 
@@ -20,8 +49,9 @@ int RunVerify(const std::string& carrier)
 
 void SetupVerify(CLI::App& app, int& exitCode)
 {
-    auto carrier = std::make_shared<std::string>();
+    auto options = std::make_shared<VerifyOptions>();
     CLI::App* verify = app.add_subcommand("verify", "Check a carrier; silent on success");
-    verify->add_option("CARRIER", *carrier, "Carrier to check")->required();
-    verify->callback([carrier, &exitCode] { exitCode = RunVerify(*carrier); });
+    verify->add_option("CARRIER", options->carrier, "Carrier to check")->required();
+    verify->add_option("--sha256", options->sha256, "Also require the firmware's SHA-256 to be HEX (64 digits)");
+    verify->callback([options, &exitCode] { exitCode = RunVerify(*options); });
 }
