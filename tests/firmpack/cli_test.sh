@@ -2,36 +2,16 @@
 # firmpack from the outside: round trips, refusals, damaged carriers and the atomic write.
 # Usage: cli_test.sh [RUNNER...] FIRMPACK   (RUNNER runs a Windows firmpack.exe under Wine)
 set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../support/checks.sh"
 
 firmpack=("$@")
 work="$(mktemp -d)"
 trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
 cd "$work"
-passed=0 failed=0
 windows=false
 [[ "${firmpack[-1]}" == *.exe ]] && windows=true
 
-# Runs firmpack; leaves its status in $rc and its (CR-free) output in $out and $err.
-run() {
-    "${firmpack[@]}" "$@" >stdout 2>stderr
-    rc=$?
-    out="$(tr -d '\r' <stdout)"
-    err="$(tr -d '\r' <stderr)"
-}
-
-check() {  # check NAME CONDITION...
-    local name="$1"; shift
-    if "$@"; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        echo "FAIL: $name (status $rc)"
-        echo "  stdout: $out"
-        echo "  stderr: $err"
-    fi
-}
-
-contains() { [[ "$1" == *"$2"* ]]; }
+run() { run_command "${firmpack[@]}" "$@"; }
 can_deny_writes() { [ "$(id -u)" -ne 0 ]; }
 
 python3 -c 'import random; random.seed(7); open("fw.bin","wb").write(bytes(random.getrandbits(8) for _ in range(100000)))'
@@ -131,5 +111,4 @@ mv Same.exe First.exe
 run pack fw.bin -o Same.exe --label R1.0 --target same.bin
 check "pack twice gives identical carriers" eval '[ "$rc" -eq 0 ] && cmp -s First.exe Same.exe'
 
-echo "firmpack cli: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+summary "firmpack cli"

@@ -5,35 +5,15 @@
 # Usage: signing_test.sh FIRMPACK DEMO_DRIVER.exe WINE_RUNNER
 # Needs a display and a Wine prefix (DISPLAY and WINEPREFIX, as run-tests sets them).
 set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../support/checks.sh"
 
 firmpack="$1" driver="$2" wine_run="$3"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
-passed=0 failed=0
 label=SIG_2.0.7 target=sigfw.bin
 
-# Runs a command; leaves its status in $rc and its (CR-free) output in $out and $err.
-run() {
-    "$@" >stdout 2>stderr
-    rc=$?
-    out="$(tr -d '\r' <stdout)"
-    err="$(tr -d '\r' <stderr)"
-}
-
-check() {  # check NAME CONDITION...
-    local name="$1"; shift
-    if "$@"; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        echo "FAIL: $name (status $rc)"
-        echo "  stdout: $out"
-        echo "  stderr: $err"
-    fi
-}
-
-contains() { [[ "$1" == *"$2"* ]]; }
+run() { run_command "$@"; }
 json() { "$firmpack" inspect --json "$1"; }
 field() {  # field CARRIER KEY: one value of inspect --json, as Python prints it
     json "$1" | python3 -c 'import json, sys; print(json.load(sys.stdin)[sys.argv[1]])' "$2"
@@ -146,5 +126,4 @@ for row in "${carriers[@]}"; do
     fi
 done
 
-echo "signing: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+summary "signing"
