@@ -1,5 +1,5 @@
 # Entry points; the work is done by the scripts and CMake presets.
-.PHONY: demo test build bench fuzz clean
+.PHONY: demo test build package bench fuzz clean
 
 demo:
 	scripts/demo
@@ -11,6 +11,10 @@ build:
 	scripts/bootstrap
 	cmake --preset windows && cmake --build --preset windows
 	cmake --preset native && cmake --build --preset native
+
+# The release artefacts in dist/: the .deb, the Windows zip and SHA256SUMS.
+package: build
+	scripts/package
 
 bench:
 	scripts/bootstrap

@@ -92,12 +92,21 @@ int main(int argc, char** argv)
     }
     const long peakBefore = PeakKiB();
 
-    // Best of three, alternating, so both see the same page-cache state.
-    double copy = 1e9, extract = 1e9;
+    // Best of three, alternating, so both see the same page-cache state: once writing a new
+    // file each time, once replacing the file the previous round wrote.
+    struct Times {
+        double copy = 1e9, extract = 1e9;
+    } fresh, replacing;
     bool ok = true;
-    for (int round = 0; round < 3; ++round) {
-        copy = std::min(copy, Seconds([] { PlainCopy("firmware.bin", "copy.bin"); }));
-        extract = std::min(extract, Seconds([&] { ok = Extract("carrier.exe") && ok; }));
+    for (Times* times : {&fresh, &replacing}) {
+        for (int round = 0; round < 3; ++round) {
+            if (times == &fresh) {
+                fs::remove("copy.bin");
+                fs::remove("out.bin");
+            }
+            times->copy = std::min(times->copy, Seconds([] { PlainCopy("firmware.bin", "copy.bin"); }));
+            times->extract = std::min(times->extract, Seconds([&] { ok = Extract("carrier.exe") && ok; }));
+        }
     }
     const long peakAfter = PeakKiB();
     const bool same = fs::file_size("out.bin") == fs::file_size("firmware.bin");
@@ -106,9 +115,12 @@ int main(int argc, char** argv)
     fs::remove_all(dir);
 
     std::printf("payload            %zu MiB\n", mebibytes);
-    std::printf("plain copy         %.3f s (%.0f MiB/s)\n", copy, mebibytes / copy);
-    std::printf("VerifyAndExtract   %.3f s (%.0f MiB/s)\n", extract, mebibytes / extract);
-    std::printf("ratio              %.2f (aim: at most 1.30)\n", extract / copy);
+    for (const auto& [name, t] : {std::pair<const char*, Times>{"new target", fresh}, {"existing target", replacing}}) {
+        std::printf("%s:\n", name);
+        std::printf("  plain copy         %.3f s (%.0f MiB/s)\n", t.copy, mebibytes / t.copy);
+        std::printf("  VerifyAndExtract   %.3f s (%.0f MiB/s)\n", t.extract, mebibytes / t.extract);
+        std::printf("  ratio              %.2f (aim: at most 1.30)\n", t.extract / t.copy);
+    }
     std::printf("peak memory        %ld KiB before extracting, %ld KiB after\n", peakBefore, peakAfter);
     if (!ok || !same) {
         std::fprintf(stderr, "extract_benchmark: extraction did not produce the payload\n");

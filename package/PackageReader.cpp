@@ -183,23 +183,26 @@ ExtractResult CPackageReader::WriteTarget(std::uint32_t length)
     // without truncating it, and creates a missing one.
     if (!OpenFile(name, "ab"))
         return ExtractResult::TargetNotWritable;
-    // The payload goes to a file beside the target, which replaces the target only once
-    // it is whole: a failed write leaves an existing target as it was.
+    if (kind == PathKind::Missing) {
+        // A new file has nothing to keep: it is written where it stands, removed on failure.
+        const ExtractResult result = WriteInPlace(name, length);
+        if (result != ExtractResult::Extracted)
+            std::remove(name);
+        return result;
+    }
+    // An existing target is replaced only by a whole copy written beside it, so a failed
+    // write leaves it as it was.
     char temporary[kPathBufferSize];
     FileStream copy;
     if (TemporaryNameBeside(name, temporary, sizeof(temporary)))
         copy = OpenFile(temporary, "wb");
-    ExtractResult result = ExtractResult::TargetNotWritable;
-    if (copy) {
-        const bool copied = CopyPayload(length, copy.get());
-        const bool whole = CloseFile(copy) && copied && RenameReplacing(temporary, name);
-        result = whole ? ExtractResult::Extracted : ExtractResult::WriteFailed;
-        if (!whole)
-            std::remove(temporary);
-    }
-    if (result != ExtractResult::Extracted && kind == PathKind::Missing)
-        std::remove(name);  // made only by the probe above
-    return result;
+    if (!copy)
+        return ExtractResult::TargetNotWritable;
+    const bool copied = CopyPayload(length, copy.get());
+    if (CloseFile(copy) && copied && RenameReplacing(temporary, name))
+        return ExtractResult::Extracted;
+    std::remove(temporary);
+    return ExtractResult::WriteFailed;
 }
 
 ExtractResult CPackageReader::WriteInPlace(const char* name, std::uint32_t length)

@@ -1,5 +1,6 @@
 # Sourced by the shell tests: runs commands and checks conditions, counting the results.
 passed=0 failed=0
+rc=0 out="" err=""
 
 # Runs a command; leaves its status in $rc and its (CR-free) output in $out and $err.
 run_command() {

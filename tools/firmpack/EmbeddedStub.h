@@ -5,3 +5,4 @@
 
 extern const unsigned char kEmbeddedStub[];
 extern const std::size_t kEmbeddedStubSize;
+extern const char kEmbeddedStubSha256[];  // hexadecimal, shown by --version

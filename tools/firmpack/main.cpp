@@ -1,7 +1,9 @@
 // firmpack: builds, inspects, verifies and extracts firmware carriers.
 #include <iostream>
+#include <string>
 
 #include "Commands.h"
+#include "EmbeddedStub.h"
 #include "ExitCodes.h"
 
 #ifndef FIRMPACK_VERSION
@@ -11,7 +13,9 @@
 int main(int argc, char** argv)
 {
     CLI::App app{"firmpack: builds, inspects, verifies and extracts firmware carriers", "firmpack"};
-    app.set_version_flag("--version", "firmpack " FIRMPACK_VERSION);
+    // The stub's hash tells which carrier code this build writes.
+    app.set_version_flag("--version", std::string("firmpack " FIRMPACK_VERSION " (stub sha256 ") +
+                                          kEmbeddedStubSha256 + ")");
     app.require_subcommand(1);
     app.footer("Exit status: 0 success, 1 verification failed, 2 usage error, 3 I/O error.");
 
