@@ -97,7 +97,8 @@ Verification CPackageReader::Verify()
         return verification;
     const DecimalField lengthField = ReadDecimalBytes(m_package.get());
     verification.length = static_cast<std::uint32_t>(ParseDecimalField(lengthField));
-    verification.fits = IsPlainDecimalField(lengthField) && PayloadFits(verification.length);
+    verification.plainLength = IsPlainDecimalField(lengthField);
+    verification.fits = verification.plainLength && PayloadFits(verification.length);
     if (!verification.fits)
         return verification;
     verification.computedChecksum = SumPayload(verification.length);

@@ -19,7 +19,8 @@ struct PackageIdentity {
 // What the checksum pass found. When the length does not fit the file, nothing else was read.
 struct Verification {
     std::uint32_t length = 0;
-    bool fits = false;
+    bool plainLength = false;  // the length field holds a number and nothing else
+    bool fits = false;         // ... and the payload lies inside the package
     std::uint32_t computedChecksum = 0;
     std::uint32_t storedChecksum = 0;
 

@@ -52,6 +52,8 @@ std::string ExplainVerdict(const CarrierReport& report)
     case package::ExtractResult::Extracted:
         return "";
     case package::ExtractResult::ChecksumMismatch:
+        if (!v.plainLength)
+            return "damaged package: the length field is not a plain number";
         if (!v.fits)
             return "damaged package: payload length " + std::to_string(v.length) +
                    " reaches past the checksum field and trailer (file is " + std::to_string(report.fileSize) +
