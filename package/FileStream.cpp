@@ -92,11 +92,6 @@ bool IsSameFile(const char* path, std::FILE* open)
            a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
 }
 
-bool IsRegularFile(std::FILE* f)
-{
-    return GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f)))) == FILE_TYPE_DISK;
-}
-
 PathKind KindOfPath(const char* path)
 {
     const DWORD attributes = GetFileAttributesA(path);
@@ -134,12 +129,6 @@ bool IsSameFile(const char* path, std::FILE* open)
     struct stat a, b;
     return fstat(fileno(open), &a) == 0 && stat(path, &b) == 0 && a.st_dev == b.st_dev &&
            a.st_ino == b.st_ino;
-}
-
-bool IsRegularFile(std::FILE* f)
-{
-    struct stat st;
-    return fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 PathKind KindOfPath(const char* path)

@@ -27,9 +27,6 @@ std::int64_t TellFile(std::FILE* f);
 // inode, or same volume and file index): a name comparison would miss links and aliases.
 bool IsSameFile(const char* path, std::FILE* open);
 
-// True for an ordinary disk file, false for a device such as /dev/full or a pipe.
-bool IsRegularFile(std::FILE* f);
-
 enum class PathKind { Missing, RegularFile, Other };  // Other: a folder, a device
 
 PathKind KindOfPath(const char* path);

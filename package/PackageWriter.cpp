@@ -1,8 +1,7 @@
 #include "PackageWriter.h"
 
-#include <cstdint>
-
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 #include "FieldEncoding.h"
@@ -61,9 +60,8 @@ bool CopyPayload(std::FILE* payload, std::int64_t length, std::FILE* out, std::u
         const std::size_t want = left < std::int64_t{kBlockSize} ? static_cast<std::size_t>(left) : kBlockSize;
         if (std::fread(block, 1, want, payload) != want)
             return false;
-        for (std::size_t i = 0; i < want; ++i)
-            sum += block[i];
         SwapNibbles(block, want);
+        sum = AccumulateChecksum(sum, block, want);
         if (std::fwrite(block, 1, want, out) != want)
             return false;
         left -= static_cast<std::int64_t>(want);
