@@ -1,5 +1,5 @@
 # Entry points; the work is done by the scripts and CMake presets.
-.PHONY: demo test build package bench fuzz clean
+.PHONY: demo test build package bench fuzz fresh-check clean
 
 demo:
 	scripts/demo
@@ -8,24 +8,23 @@ test:
 	scripts/run-tests
 
 build:
-	scripts/bootstrap
-	cmake --preset windows && cmake --build --preset windows
-	cmake --preset native && cmake --build --preset native
+	scripts/build
 
 # The release artefacts in dist/: the .deb, the Windows zip and SHA256SUMS.
 package: build
 	scripts/package
 
-bench:
-	scripts/bootstrap
-	cmake --preset native && cmake --build --preset native --target extract_benchmark
+bench: build
 	build/native/bench/extract_benchmark
 
 # A few minutes of fuzzing on a scratch copy of the seed corpus; fails on any finding.
 fuzz:
-	scripts/bootstrap
-	cmake --preset fuzz && cmake --build --preset fuzz
+	scripts/build windows fuzz
 	fuzz/run-fuzzers 90
+
+# README's demo and test commands, run on the committed HEAD in a plain Debian 12 chroot.
+fresh-check:
+	scripts/fresh-check
 
 clean:
 	rm -rf build
