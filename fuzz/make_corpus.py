@@ -24,9 +24,8 @@ def pe_stub(image_end, size=512):
     return bytes(stub)
 
 
-def signed(carrier_bytes, pe32_plus=False, certificate=b"CERT" * 16):
-    """A carrier on an image with an optional header whose security directory (the
-    fifth) names a certificate table appended behind the package, as signing does."""
+def signed_image(pe32_plus=False):
+    """An image with an optional header, so that it has a security directory (the fifth)."""
     magic, count_at = (0x20B, 108) if pe32_plus else (0x10B, 92)
     optional, optional_size = 0x58, 0xE0
     image = bytearray(pe_stub(512))
@@ -37,8 +36,15 @@ def signed(carrier_bytes, pe32_plus=False, certificate=b"CERT" * 16):
     image[0x40 + 24 + 0:0x40 + 24 + 8] = bytes(8)  # the old section header's place
     image[optional:optional + 2] = struct.pack("<H", magic)
     image[optional + count_at:optional + count_at + 4] = struct.pack("<I", 16)
-    body = bytearray(carrier(stub=bytes(image))) if carrier_bytes is None else bytearray(carrier_bytes)
-    entry = optional + count_at + 4 + 4 * 8
+    return bytes(image)
+
+
+def signed(carrier_bytes, pe32_plus=False, certificate=b"CERT" * 16):
+    """A carrier whose security directory names a certificate table appended behind the
+    package, as signing does."""
+    count_at = 108 if pe32_plus else 92
+    body = bytearray(carrier(stub=signed_image(pe32_plus)) if carrier_bytes is None else carrier_bytes)
+    entry = 0x58 + count_at + 4 + 4 * 8
     body[entry:entry + 8] = struct.pack("<II", len(body), len(certificate))
     return bytes(body) + certificate
 
@@ -89,6 +95,9 @@ def reader_corpus():
         "header_inside_image": carrier(stub=pe_stub(600)),
         "signed": signed(None),
         "signed_pe32_plus": signed(None, pe32_plus=True),
+        # A negative header on a signed carrier whose certificate begins like a package.
+        "signed_trailer_negative": signed(carrier(stub=signed_image(), trailer=b"-1"),
+                                          certificate=carrier(stub=b"", target=b"cert.bin", payload=b"")[:64]),
         "bare_stub": STUB,
         "bare_image": pe_stub(512),
         "empty": b"",

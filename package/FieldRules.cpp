@@ -83,4 +83,13 @@ std::uint32_t AccumulateChecksum(std::uint32_t sum, const std::uint8_t* scramble
     return sum;
 }
 
+std::uint32_t UnscrambleAndSum(std::uint32_t sum, std::uint8_t* bytes, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        bytes[i] = SwapNibbles(bytes[i]);
+        sum += bytes[i];
+    }
+    return sum;
+}
+
 }  // namespace package

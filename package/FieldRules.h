@@ -34,6 +34,9 @@ std::int32_t ParseDecimalField(const DecimalField& field);
 // a damaged digit would otherwise shorten the payload to what precedes it.
 bool IsPlainDecimalField(const DecimalField& field);
 
+// Unscrambles the bytes in place and adds their values to an unsigned 32-bit running sum.
+std::uint32_t UnscrambleAndSum(std::uint32_t sum, std::uint8_t* bytes, std::size_t count);
+
 // Adds the unscrambled value of each scrambled byte to an unsigned 32-bit running sum.
 std::uint32_t AccumulateChecksum(std::uint32_t sum, const std::uint8_t* scrambled, std::size_t count);
 

@@ -1,45 +1,61 @@
 #include "FileStream.h"
 
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
 
+#include <cerrno>
 #include <cstring>
+#include <ctime>
 
 namespace package {
 
 namespace {
 
-unsigned long ProcessId()
-{
-#ifdef _WIN32
-    return GetCurrentProcessId();
-#else
-    return static_cast<unsigned long>(getpid());
-#endif
-}
+// Attempts at a free temporary name before giving up (each collision is a file someone
+// else made, or planted, under the name).
+constexpr int kTemporaryAttempts = 16;
+
+// Opens `path` for writing only if no file or link of that name exists yet.
+FileStream CreateExclusive(const char* path);
+
+// Digits no one can know in advance: the process id mixed with a fine clock and a counter.
+std::uint32_t UnpredictableNumber();
+
+bool SyncToDevice(std::FILE* f);
 
 }  // namespace
 
-bool TemporaryNameBeside(const char* path, char* out, std::size_t size)
+FileStream CreateTemporaryBeside(const char* path, char* out, std::size_t size)
 {
-    char digits[24];
-    int count = 0;
-    for (unsigned long id = ProcessId(); id > 0 || count == 0; id /= 10)
-        digits[count++] = static_cast<char>('0' + id % 10);
     const std::size_t length = std::strlen(path);
-    if (length + 4 + count + 1 > size)
-        return false;
-    std::memcpy(out, path, length);
-    std::memcpy(out + length, ".tmp", 4);
-    for (int i = 0; i < count; ++i)
-        out[length + 4 + i] = digits[count - 1 - i];
-    out[length + 4 + count] = '\0';
-    return true;
+    for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
+        char suffix[] = ".tmp00000000";
+        std::uint32_t number = UnpredictableNumber();
+        for (char* digit = suffix + sizeof(suffix) - 2; *digit == '0'; --digit, number >>= 4)
+            *digit = "0123456789abcdef"[number & 0xF];
+        if (length + sizeof(suffix) > size)
+            return FileStream();
+        std::memcpy(out, path, length);
+        std::memcpy(out + length, suffix, sizeof(suffix));
+        FileStream file = CreateExclusive(out);
+        if (file || errno != EEXIST)
+            return file;
+    }
+    return FileStream();
+}
+
+bool SyncAndClose(FileStream& stream)
+{
+    std::FILE* f = stream.get();
+    const bool synced = f == nullptr || (std::fflush(f) == 0 && !std::ferror(f) && SyncToDevice(f));
+    return CloseFile(stream) && synced;
 }
 
 FileStream OpenFile(const char* path, const char* mode)
@@ -109,8 +125,48 @@ PathKind KindOfPath(const char* path)
 
 bool RenameReplacing(const char* from, const char* to)
 {
-    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
+    // Write-through: the move itself reaches the disk before we report success.
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
+
+void SyncFolderOf(const char*) {}
+
+namespace {
+
+FileStream CreateExclusive(const char* path)
+{
+    HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        errno = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? EEXIST : EACCES;
+        return FileStream();
+    }
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_BINARY);
+    if (fd < 0) {
+        CloseHandle(h);
+        return FileStream();
+    }
+    FileStream file(_fdopen(fd, "wb"));
+    if (!file)
+        _close(fd);
+    return file;
+}
+
+std::uint32_t UnpredictableNumber()
+{
+    static std::uint32_t counter = 0;
+    LARGE_INTEGER ticks;
+    QueryPerformanceCounter(&ticks);
+    return (GetCurrentProcessId() * 2654435761u) ^ static_cast<std::uint32_t>(ticks.QuadPart) ^
+           (++counter * 40503u);
+}
+
+bool SyncToDevice(std::FILE* f)
+{
+    return FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f)))) != 0;
+}
+
+}  // namespace
 
 #else
 
@@ -143,6 +199,55 @@ bool RenameReplacing(const char* from, const char* to)
 {
     return std::rename(from, to) == 0;
 }
+
+void SyncFolderOf(const char* path)
+{
+    char folder[4096] = ".";
+    const char* slash = std::strrchr(path, '/');
+    const std::size_t length = slash == nullptr ? 0 : slash == path ? 1 : static_cast<std::size_t>(slash - path);
+    if (length >= sizeof(folder))
+        return;
+    if (length > 0) {
+        std::memcpy(folder, path, length);
+        folder[length] = '\0';
+    }
+    const int fd = open(folder, O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+}
+
+namespace {
+
+FileStream CreateExclusive(const char* path)
+{
+    // O_EXCL with O_CREAT fails on an existing name, a link included, without following it.
+    const int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return FileStream();
+    FileStream file(fdopen(fd, "wb"));
+    if (!file)
+        close(fd);
+    return file;
+}
+
+std::uint32_t UnpredictableNumber()
+{
+    static std::uint32_t counter = 0;
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return (static_cast<std::uint32_t>(getpid()) * 2654435761u) ^ static_cast<std::uint32_t>(now.tv_nsec) ^
+           static_cast<std::uint32_t>(now.tv_sec) ^ (++counter * 40503u);
+}
+
+bool SyncToDevice(std::FILE* f)
+{
+    // Devices and pipes cannot be synced; what they were given is all there is.
+    return fsync(fileno(f)) == 0 || errno == EINVAL || errno == EROFS;
+}
+
+}  // namespace
 
 #endif
 

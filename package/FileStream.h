@@ -31,9 +31,17 @@ enum class PathKind { Missing, RegularFile, Other };  // Other: a folder, a devi
 
 PathKind KindOfPath(const char* path);
 
-// Writes into `out` a name beside `path` for a file while it is being written
-// ("<path>.tmp<process id>"); false when that does not fit in `size` bytes.
-bool TemporaryNameBeside(const char* path, char* out, std::size_t size);
+// Creates a new, empty file beside `path` for writing ("<path>.tmp<unpredictable digits>"),
+// exclusively: an existing file or link under the name is never opened or followed. Its name
+// goes into `out`; an empty stream when none can be made (`out` does not fit `size` bytes,
+// the folder is missing or may not be written).
+FileStream CreateTemporaryBeside(const char* path, char* out, std::size_t size);
+
+// Flushes the stream down to the device, then closes it; false when any of it failed.
+bool SyncAndClose(FileStream& stream);
+
+// Makes a rename into the folder of `path` durable (POSIX); nothing to do on Windows.
+void SyncFolderOf(const char* path);
 
 // Moves `from` onto `to`, replacing an existing `to` in one step.
 bool RenameReplacing(const char* from, const char* to);

@@ -23,13 +23,14 @@ struct Verification {
     bool fits = false;         // ... and the payload lies inside the package
     std::uint32_t computedChecksum = 0;
     std::uint32_t storedChecksum = 0;
+    bool readComplete = false;  // every payload byte was read (a file that shrank is not)
 
-    bool Matches() const { return fits && computedChecksum == storedChecksum; }
+    bool Matches() const { return fits && readComplete && computedChecksum == storedChecksum; }
 };
 
 // Calling order: OpenSelf (or OpenPath) once; then VerifyAndExtract followed by Close,
-// or Close alone. The stream stays open between the calls, positioned behind the
-// target-name field, and VerifyAndExtract reads on from there.
+// or Close alone. The stream stays open between the calls; every field is read at its
+// own position.
 class CPackageReader {
 public:
     // Opens "<applicationName>.exe" in the working directory, as the carrier does.
@@ -37,7 +38,13 @@ public:
     // Opens a package at an explicit path (the packer and the tests).
     std::optional<PackageIdentity> OpenPath(const char* path);
 
+    // Writes the carried firmware under its target name, relative to the working directory.
     ExtractResult VerifyAndExtract();
+    // The same, under another name (firmpack extract --output).
+    ExtractResult VerifyAndExtractTo(const char* path);
+    // The same pass into an open stream (standard output): its bytes go out as they are
+    // read, so a damaged package is known only at the end.
+    ExtractResult VerifyAndExtractInto(std::FILE* out);
     void Close();
 
     // Instead of VerifyAndExtract, for inspection: the checksum pass alone, and the
@@ -49,14 +56,14 @@ public:
     std::int64_t FileSize() const { return m_fileSize; }
     const PeLayout& Layout() const { return m_layout; }
     std::int64_t PackageEndPosition() const { return m_packageEnd; }
+    const FieldText& TargetName() const { return m_targetName; }
 
 private:
-    bool PayloadFits(std::uint32_t length) const;
-    std::uint32_t SumPayload(std::uint32_t length);
-    bool TargetIsPackage() const;
-    bool CopyPayload(std::uint32_t length, std::FILE* target);
-    ExtractResult WriteTarget(std::uint32_t length);
-    ExtractResult WriteInPlace(const char* name, std::uint32_t length);
+    void ReadFieldAt(std::int64_t position, std::uint8_t* bytes, std::size_t count);
+    std::int64_t FieldPosition(int offset) const;
+    Verification ReadLength();
+    bool PassOverPayload(Verification& verification, std::FILE* out);
+    ExtractResult WriteDevice(const char* name, const Verification& verification);
 
     FileStream m_package;
     std::int32_t m_header = 0;

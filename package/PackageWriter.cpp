@@ -1,11 +1,12 @@
 #include "PackageWriter.h"
 
-#include <cerrno>
 #include <cstdint>
 #include <cstring>
 
 #include "FieldEncoding.h"
 #include "FileStream.h"
+#include "SystemError.h"
+#include "TargetNameRule.h"
 
 namespace package {
 
@@ -13,14 +14,22 @@ namespace {
 
 constexpr std::size_t kBlockSize = 64 * 1024;
 
-std::string CheckRequest(const PackageRequest& request)
+// Refusals that need no file: what the format cannot carry, or a target name that would
+// leave the folder it is written into.
+std::string CheckFields(const PackageRequest& request)
 {
     std::string problem = CheckFieldText(request.label, "label");
     if (problem.empty())
         problem = CheckFieldText(request.targetName, "target name");
-    if (problem.empty() && request.targetName.empty())
-        problem = "target name is empty; the carrier would have no file to write";
-    return problem;
+    if (!problem.empty())
+        return problem + " (labels and target names hold up to 16 bytes, without spaces or NUL)";
+    if (request.targetName.empty())
+        return "target name is empty; the carrier would have no file to write";
+    if (const char* why = TargetNameRefusal(CheckTargetName(request.targetName.c_str())))
+        return "target name \"" + request.targetName + "\" is refused: " + why;
+    if (request.stubPath.empty() && request.embeddedStub == nullptr)
+        return "no stub given";
+    return "";
 }
 
 std::int64_t FileSize(std::FILE* f)
@@ -37,31 +46,18 @@ bool WriteField(std::FILE* out, const Field& field)
     return std::fwrite(field.data(), 1, field.size(), out) == field.size();
 }
 
-// Copies the stub as it is; returns the number of bytes copied, or -1.
-std::int64_t CopyStub(std::FILE* stub, std::FILE* out)
+// Copies exactly `length` bytes. With `sum`, they are scrambled and summed on the way.
+bool CopyExactly(std::FILE* in, std::int64_t length, std::FILE* out, std::uint32_t* sum)
 {
     std::uint8_t block[kBlockSize];
-    std::int64_t total = 0;
-    std::size_t got;
-    while ((got = std::fread(block, 1, sizeof(block), stub)) > 0) {
-        if (std::fwrite(block, 1, got, out) != got)
-            return -1;
-        total += static_cast<std::int64_t>(got);
-    }
-    return std::ferror(stub) ? -1 : total;
-}
-
-// Scrambles and writes exactly `length` payload bytes, summing them as it goes.
-bool CopyPayload(std::FILE* payload, std::int64_t length, std::FILE* out, std::uint32_t& sum)
-{
-    std::uint8_t block[kBlockSize];
-    sum = 0;
     for (std::int64_t left = length; left > 0;) {
         const std::size_t want = left < std::int64_t{kBlockSize} ? static_cast<std::size_t>(left) : kBlockSize;
-        if (std::fread(block, 1, want, payload) != want)
+        if (std::fread(block, 1, want, in) != want)
             return false;
-        SwapNibbles(block, want);
-        sum = AccumulateChecksum(sum, block, want);
+        if (sum != nullptr) {
+            SwapNibbles(block, want);
+            *sum = AccumulateChecksum(*sum, block, want);
+        }
         if (std::fwrite(block, 1, want, out) != want)
             return false;
         left -= static_cast<std::int64_t>(want);
@@ -71,93 +67,108 @@ bool CopyPayload(std::FILE* payload, std::int64_t length, std::FILE* out, std::u
 
 class CarrierBuilder {
 public:
-    explicit CarrierBuilder(const PackageRequest& request) : m_request(request) {}
+    CarrierBuilder(const PackageRequest& request, std::string& error) : m_request(request), m_error(error) {}
 
-    bool Build(std::string& error)
+    WriteError Build()
     {
+        const std::string problem = CheckFields(m_request);
+        if (!problem.empty())
+            return Refuse(problem);
+        const WriteError inputs = OpenInputs();
+        if (inputs != WriteError::None)
+            return inputs;
         const std::string& output = m_request.outputPath;
-        if (!OpenInputs(error))
-            return false;
         if (IsSameFile(output.c_str(), m_payload.get()) || (m_stub && IsSameFile(output.c_str(), m_stub.get())))
-            return Fail(error, "output " + output + " is one of the input files; choose another name");
+            return Refuse("output " + output + " is one of the input files; choose another name");
         if (KindOfPath(output.c_str()) == PathKind::Other)
-            return Fail(error, "output " + output + " is a folder or device, not a file");
-
-        const std::int64_t length = FileSize(m_payload.get());
-        if (length < 0)
-            return Fail(error, "cannot read firmware " + m_request.payloadPath);
-        if (length > kMaxFieldValue)
-            return Fail(error, "firmware is " + std::to_string(length) + " bytes; at most " +
-                                   std::to_string(kMaxFieldValue) + " bytes fit in a package");
+            return Refuse("output " + output + " is a folder or device, not a file");
 
         std::string temporary(output.size() + 32, '\0');
-        TemporaryNameBeside(output.c_str(), &temporary[0], temporary.size());
-        temporary.resize(std::strlen(temporary.c_str()));
-        m_out = OpenFile(temporary.c_str(), "wb");
+        m_out = CreateTemporaryBeside(output.c_str(), &temporary[0], temporary.size());
         if (!m_out)
-            return Fail(error, "cannot create " + temporary + " beside " + output + ": " + std::strerror(errno));
-        const bool written = WriteAll(length, error);
+            return IoFailure("cannot create a temporary file beside " + output + ": " + LastLibraryError());
+        temporary.resize(std::strlen(temporary.c_str()));
+        const WriteError written = WriteAll();
+        if (written == WriteError::None && RenameReplacing(temporary.c_str(), output.c_str())) {
+            SyncFolderOf(output.c_str());
+            return WriteError::None;
+        }
+        if (written == WriteError::None)
+            IoFailure("cannot rename " + temporary + " to " + output + ": " + LastSystemError());
         m_out.reset();
-        if (written && RenameReplacing(temporary.c_str(), output.c_str()))
-            return true;
-        if (written)
-            Fail(error, "cannot rename " + temporary + " to " + output + ": " + std::strerror(errno));
         std::remove(temporary.c_str());
-        return false;
+        return WriteError::Io;
     }
 
 private:
-    bool OpenInputs(std::string& error)
+    // Opens the inputs and measures them, refusing sizes no package can hold before
+    // anything is copied.
+    WriteError OpenInputs()
     {
-        if (m_request.stubPath.empty() && m_request.embeddedStub == nullptr)
-            return Fail(error, "no stub given");
         for (const std::string* input : {&m_request.stubPath, &m_request.payloadPath}) {
             if (KindOfPath(input->c_str()) == PathKind::Other)
-                return Fail(error, *input + " is a folder or device, not a file");
+                return Refuse(*input + " is a folder or device, not a file");
         }
+        m_stubSize = static_cast<std::int64_t>(m_request.embeddedStubSize);
         if (!m_request.stubPath.empty()) {
             m_stub = OpenFile(m_request.stubPath.c_str(), "rb");
             if (!m_stub)
-                return Fail(error, "cannot open stub " + m_request.stubPath + ": " + std::strerror(errno));
+                return IoFailure("cannot open stub " + m_request.stubPath + ": " + LastLibraryError());
+            m_stubSize = FileSize(m_stub.get());
+            if (m_stubSize < 0)
+                return IoFailure("cannot read stub " + m_request.stubPath);
         }
+        if (m_stubSize > kMaxFieldValue)
+            return Refuse("stub is " + std::to_string(m_stubSize) + " bytes; the package must start within " +
+                          std::to_string(kMaxFieldValue) + " bytes");
         m_payload = OpenFile(m_request.payloadPath.c_str(), "rb");
         if (!m_payload)
-            return Fail(error, "cannot open firmware " + m_request.payloadPath + ": " + std::strerror(errno));
-        return true;
+            return IoFailure("cannot open firmware " + m_request.payloadPath + ": " + LastLibraryError());
+        m_length = FileSize(m_payload.get());
+        if (m_length < 0)
+            return IoFailure("cannot read firmware " + m_request.payloadPath);
+        if (m_length > kMaxFieldValue)
+            return Refuse("firmware is " + std::to_string(m_length) + " bytes; a carrier holds at most " +
+                          std::to_string(kMaxFieldValue) + " bytes (2 GiB - 1)");
+        return WriteError::None;
     }
 
-    // Copies the stub as it is; returns its size, or -1.
-    std::int64_t WriteStub()
+    bool WriteStub()
     {
         if (m_stub)
-            return CopyStub(m_stub.get(), m_out.get());
+            return CopyExactly(m_stub.get(), m_stubSize, m_out.get(), nullptr);
         const std::size_t size = m_request.embeddedStubSize;
-        const bool ok = std::fwrite(m_request.embeddedStub, 1, size, m_out.get()) == size;
-        return ok ? static_cast<std::int64_t>(size) : -1;
+        return std::fwrite(m_request.embeddedStub, 1, size, m_out.get()) == size;
     }
 
-    bool WriteAll(std::int64_t length, std::string& error)
+    // The stub, the package and the trailer, flushed to the device and closed.
+    WriteError WriteAll()
     {
-        const std::int64_t header = WriteStub();
-        if (header < 0)
-            return Fail(error, "cannot write the stub to " + m_request.outputPath);
-        if (header > kMaxFieldValue)
-            return Fail(error, "stub is " + std::to_string(header) + " bytes; the package must start within " +
-                                   std::to_string(kMaxFieldValue) + " bytes");
-
         std::FILE* out = m_out.get();
+        if (!WriteStub())
+            return CopyFailure("stub " + m_request.stubPath);
+        const bool fields = WriteField(out, EncodeTextField(m_request.label, false)) &&
+                            WriteField(out, EncodeTextField(m_request.targetName, true)) &&
+                            WriteField(out, EncodeDecimalField(static_cast<std::uint32_t>(m_length)));
         std::uint32_t sum = 0;
-        const bool written = WriteField(out, EncodeTextField(m_request.label, false)) &&
-                             WriteField(out, EncodeTextField(m_request.targetName, true)) &&
-                             WriteField(out, EncodeDecimalField(static_cast<std::uint32_t>(length)));
-        if (!written)
-            return Fail(error, "cannot write " + m_request.outputPath + ": " + std::strerror(errno));
-        if (!CopyPayload(m_payload.get(), length, out, sum))
-            return Fail(error, "cannot copy firmware " + m_request.payloadPath + " (did it change while read?)");
-        if (!WriteField(out, EncodeDecimalField(sum)) || !WriteAlignment(header + kPayloadOffset + length) ||
-            !WriteField(out, EncodeDecimalField(static_cast<std::uint32_t>(header))) || !CloseFile(m_out))
-            return Fail(error, "cannot write " + m_request.outputPath + ": " + std::strerror(errno));
-        return true;
+        if (!fields || !CopyExactly(m_payload.get(), m_length, out, &sum))
+            return CopyFailure("firmware " + m_request.payloadPath);
+        if (!WriteField(out, EncodeDecimalField(sum)) || !WriteAlignment(m_stubSize + kPayloadOffset + m_length) ||
+            !WriteField(out, EncodeDecimalField(static_cast<std::uint32_t>(m_stubSize))))
+            return IoFailure("cannot write " + m_request.outputPath + ": " + LastLibraryError());
+        // The carrier must be on the device before its name is: a crash after the rename
+        // would otherwise leave a carrier cut short under the final name.
+        if (!SyncAndClose(m_out))
+            return IoFailure("cannot write " + m_request.outputPath + " to the device: " + LastSystemError());
+        return WriteError::None;
+    }
+
+    // A copy stops on a failed write (disk full) or a short read (an input that shrank).
+    WriteError CopyFailure(const std::string& input)
+    {
+        if (std::ferror(m_out.get()))
+            return IoFailure("cannot write " + m_request.outputPath + ": " + LastLibraryError());
+        return IoFailure("cannot read " + input + " whole (did it change while read?)");
     }
 
     // The zero bytes that round the carrier up to a multiple of 8, when asked for.
@@ -169,24 +180,31 @@ private:
         return std::fwrite(zeros, 1, padding, m_out.get()) == padding;
     }
 
-    static bool Fail(std::string& error, std::string message)
+    WriteError Refuse(std::string message)
     {
-        error = std::move(message);
-        return false;
+        m_error = std::move(message);
+        return WriteError::Usage;
+    }
+
+    WriteError IoFailure(std::string message)
+    {
+        m_error = std::move(message);
+        return WriteError::Io;
     }
 
     const PackageRequest& m_request;
+    std::string& m_error;
     FileStream m_stub, m_payload, m_out;
+    std::int64_t m_stubSize = 0;
+    std::int64_t m_length = 0;
 };
 
 }  // namespace
 
-bool WritePackage(const PackageRequest& request, std::string& error)
+WriteOutcome WritePackage(const PackageRequest& request, std::string& error)
 {
-    error = CheckRequest(request);
-    if (!error.empty())
-        return false;
-    return CarrierBuilder(request).Build(error);
+    error.clear();
+    return {CarrierBuilder(request, error).Build()};
 }
 
 }  // namespace package

@@ -20,9 +20,21 @@ struct PackageRequest {
     bool alignForSigning = false;
 };
 
-// Writes the carrier to a temporary file beside request.outputPath and renames it into
-// place, so that a reader never sees half a carrier. On failure returns false with a
+enum class WriteError {
+    None,
+    Usage,  // the request cannot be carried (a field, a size, a target name, a folder given as a file)
+    Io,     // a file could not be opened, read or written
+};
+
+struct WriteOutcome {
+    WriteError error = WriteError::None;
+    explicit operator bool() const { return error == WriteError::None; }
+};
+
+// Checks the request, then writes the carrier to a new temporary file beside
+// request.outputPath, flushes it to the device and renames it into place, so that a
+// reader never sees half a carrier. On failure the outcome tells usage from I/O, with a
 // message in `error`; an existing output file is then left as it was.
-bool WritePackage(const PackageRequest& request, std::string& error);
+WriteOutcome WritePackage(const PackageRequest& request, std::string& error);
 
 }  // namespace package

@@ -1,5 +1,9 @@
 # Sourced by the test scripts: runs commands as an unprivileged user when invoked as root.
 test_user=orvane-test
+# Where bootstrap had Wine's 32-bit side emulated (a kernel without 32-bit support), qemu
+# must not reserve the top of the address space: Wine's own reservation then takes a minute
+# per process. 2 GiB is all a 32-bit program without large-address awareness uses.
+export QEMU_RESERVED_VA=0x7fff0000
 
 prepare_test_user() {
     local build="$1"

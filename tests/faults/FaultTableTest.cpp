@@ -18,6 +18,8 @@
 #ifndef _WIN32
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 using namespace package;
@@ -206,6 +208,70 @@ TEST_F(FaultTableTest, DiskFullDuringCopyKeepsTheExistingTarget)
     const ExtractResult result = Run(carrier, "disk full", limitWrites);
     setrlimit(RLIMIT_FSIZE, &saved);
     EXPECT_EQ(result, ExtractResult::WriteFailed);
+}
+
+TEST_F(FaultTableTest, CrashPartWayLeavesTheOldTargetWhole)
+{
+    // A file-size limit whose signal keeps its default action ends the process at that byte
+    // of the copy, as a crash or a power cut would.
+    const Bytes carrier = ValidCarrier().Assemble();
+    for (const bool targetExisted : {true, false}) {
+        for (const rlim_t limit : {0, 1, 150, 299}) {
+            const std::string what = "killed at byte " + std::to_string(limit);
+            WriteBytes("carrier.exe", carrier);
+            if (targetExisted)
+                WriteBytes("fw.bin", kOldTarget);
+            const pid_t child = fork();
+            if (child == 0) {
+                std::signal(SIGXFSZ, SIG_DFL);
+                const rlimit small{limit, limit};
+                setrlimit(RLIMIT_FSIZE, &small);
+                CPackageReader reader;
+                reader.OpenPath("carrier.exe");
+                _exit(static_cast<int>(reader.VerifyAndExtract()));
+            }
+            int status = 0;
+            waitpid(child, &status, 0);
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << what;
+            if (targetExisted)
+                EXPECT_EQ(ReadBytes("fw.bin"), kOldTarget) << what;
+            else
+                EXPECT_FALSE(Exists("fw.bin")) << what;
+            Clear();
+        }
+    }
+}
+
+TEST_F(FaultTableTest, LinkPlantedUnderATemporaryNameIsNotFollowed)
+{
+    // Names a writer beside the target might pick: the process id, as an older scheme did.
+    const std::string pid = std::to_string(getpid());
+    WriteBytes("victim", kOldTarget);
+    for (const std::string& planted : {"fw.bin.tmp" + pid, std::string("fw.bin.tmp"), std::string("fw.bin.tmp0")})
+        fs::create_symlink("victim", planted);
+    WriteBytes("carrier.exe", ValidCarrier().Assemble());
+    CPackageReader reader;
+    ASSERT_TRUE(reader.OpenPath("carrier.exe"));
+    EXPECT_EQ(reader.VerifyAndExtract(), ExtractResult::Extracted);
+    EXPECT_EQ(ReadBytes("fw.bin"), firmware);
+    EXPECT_EQ(ReadBytes("victim"), kOldTarget);
+}
+
+TEST_F(FaultTableTest, PayloadThatShrinksUnderTheReaderIsNeverPaddedWithZeros)
+{
+    // The payload's bytes become zeros that still sum right; a file cut under the reader
+    // must not turn into zeros written out as firmware.
+    const Bytes zeros(200'000, 0);  // beyond what the stream has buffered at opening
+    CarrierImage image("Fault", "fw.bin", zeros);
+    image.stub = MinimalPeStub(0x300);
+    const Bytes carrier = image.Assemble();
+    WriteBytes("carrier.exe", carrier);
+    CPackageReader reader;
+    ASSERT_TRUE(reader.OpenPath("carrier.exe"));
+    fs::resize_file("carrier.exe", 0x300 + 42 + 100'000);
+    EXPECT_EQ(reader.VerifyAndExtract(), ExtractResult::ChecksumMismatch);
+    reader.Close();
+    EXPECT_EQ(CountFiles(), 1u);
 }
 #endif
 

@@ -43,6 +43,8 @@ refusals=(
     "2|target name|pack longfirmwarename.bin -o x.exe"
     "2|not a Windows executable|pack fw.bin -o x.exe --stub fw.bin"
     "2|input files|pack fw.bin -o fw.bin"
+    "2|\"../evil.txt\" is refused|pack fw.bin -o x.exe --target ../evil.txt"
+    "2|\"NUL.txt\" is refused|pack fw.bin -o x.exe --target NUL.txt"
     "3|nofile.bin|pack nofile.bin -o x.exe"
     "3|cannot open|verify nofile.exe"
     "2|subcommand|"
@@ -52,7 +54,8 @@ for row in "${refusals[@]}"; do
     IFS='|' read -r status word args <<<"$row"
     # shellcheck disable=SC2086
     run $args
-    check "refuses: $args" eval '[ "$rc" -eq "$status" ] && contains "$err" "$word" && [ ! -e x.exe ]'
+    check "refuses: $args" eval '[ "$rc" -eq "$status" ] && contains "$err" "$word" && [ -z "$(ls | grep "^x\.exe")" ]'
+    rm -f x.exe*
 done
 run pack fw.bin -o x.exe --label "a b"
 check "refuses a label with a space" eval '[ "$rc" -eq 2 ] && contains "$err" space'
@@ -72,6 +75,8 @@ for bad in Flipped.exe Cut.exe; do
     mkdir "x-$bad"
     run extract "$bad" -C "x-$bad"
     check "extract refuses $bad" eval '[ "$rc" -eq 1 ] && contains "$err" "Warning : Firmware Upgrade file Fail !!!" && [ -z "$(ls "x-$bad")" ]'
+    run extract "$bad" --output - 2>/dev/null  # (bash's note on the NUL bytes it drops)
+    check "extract to standard output fails on $bad" eval '[ "$rc" -eq 1 ] && contains "$err" Warning'
     run inspect "$bad"
     check "inspect reports $bad" eval '[ "$rc" -eq 0 ] && contains "$out" ChecksumMismatch'
 done
@@ -81,6 +86,56 @@ python3 -c 'import json, sys; end = json.loads(sys.argv[1])["stub_end"]; open("B
     "$("${firmpack[@]}" inspect --json Up.exe | tr -d '\r')"
 run verify Bare.exe
 check "verify fails on a bare stub" eval '[ "$rc" -eq 1 ] && contains "$err" "no package"'
+
+# --- Containment: extract writes only inside the folder it is given ------------------------
+# Names pack refuses are written into a copy of Up.exe: the target-name field lies at H+16,
+# space-padded, each byte nibble-swapped; the last ten bytes hold H, swapped the same way.
+retarget() {  # retarget CARRIER NAME
+    python3 -c '
+import sys
+swap = lambda s: bytes((c >> 4 | c << 4) & 0xFF for c in s)
+b = bytearray(open("Up.exe", "rb").read())
+h = int(swap(b[-10:]))
+b[h + 16:h + 32] = swap(sys.argv[2].encode().ljust(16))
+open(sys.argv[1], "wb").write(b)' "$@"
+}
+fresh_box() { rm -rf box && mkdir -p box/out/sub; }
+absolute=/tmp/fpk$$  # at most 16 bytes
+for target in ../evil.txt "$absolute" 'C:x' '\\srv\x' sub/../../x 'a:b' fw.bin:ads con NUL.txt lpt1.bin 'sub\..\..\x'; do
+    retarget Bad.exe "$target"
+    fresh_box
+    run extract Bad.exe -C box/out
+    shown="${target//\\/\\x5c}"  # as inspect escapes it
+    check "extract refuses the target $target" eval '[ "$rc" -eq 1 ] && contains "$err" "\"$shown\" is refused" &&
+        [ "$(cd box && find . | sort | tr "\n" " ")" = ". ./out ./out/sub " ] && [ ! -e "$absolute" ]'
+    run inspect --json Bad.exe
+    check "inspect --json flags the target $target" python3 -c '
+import json, sys
+r = json.loads(sys.argv[1])
+assert r["target_name_allowed"] is False and r["target_name_refusal"].startswith("it "), r' "$out"
+done
+rm -f "$absolute"
+run inspect Bad.exe
+check "inspect flags a refused target" contains "$out" $'\ntarget name check  refused: it has a ".." component'
+run inspect Up.exe
+check "inspect passes an allowed target" contains "$out" $'\ntarget name check  allowed'
+
+# Names that stay inside: packed as they are, extracted into an existing subfolder too.
+for target in fw.bin sub/fw.bin a..b.bin; do
+    run pack fw.bin -o Good.exe --target "$target"
+    fresh_box
+    run extract Good.exe -C box/out
+    check "extract writes the target $target" eval '[ "$rc" -eq 0 ] && cmp -s fw.bin "box/out/$target"'
+done
+
+# --output: a file of the user's choosing, wherever it is; "-" is standard output, with the
+# message on stderr so that only the firmware goes to stdout.
+long="$(printf 'd%.0s' {1..120})"  # the path then outgrows the carrier's 128-byte buffers
+fresh_box && mkdir "box/$long"
+run extract Bad.exe -C box/out --output "../$long/mine.bin"
+check "extract --output FILE" eval '[ "$rc" -eq 0 ] && cmp -s fw.bin "box/$long/mine.bin" && contains "$out" Success'
+run extract Bad.exe --output - 2>/dev/null
+check "extract --output -" eval '[ "$rc" -eq 0 ] && cmp -s fw.bin stdout && contains "$err" Success'
 
 # --- Writes that cannot happen ------------------------------------------------------------
 if can_deny_writes; then

@@ -17,15 +17,19 @@ constexpr std::uint32_t kImageEnd = 0x300;
 const Bytes kCertificate = PatternBytes(64, 3);  // stands in for a certificate table
 
 // A carrier with a package behind the image and a certificate table behind the package.
-Bytes SignedCarrier(const Bytes& firmware, bool pe32Plus = false)
+Bytes SignedCarrier(CarrierImage image, bool pe32Plus = false, const Bytes& certificate = kCertificate)
 {
-    CarrierImage image("Signed", "fw.bin", firmware);
     image.stub = MinimalPeStub(kImageEnd);
     Bytes file = image.Assemble();
-    SetSecurityDirectory(file, static_cast<std::uint32_t>(file.size()), static_cast<std::uint32_t>(kCertificate.size()),
+    SetSecurityDirectory(file, static_cast<std::uint32_t>(file.size()), static_cast<std::uint32_t>(certificate.size()),
                          pe32Plus);
-    file.insert(file.end(), kCertificate.begin(), kCertificate.end());
+    file.insert(file.end(), certificate.begin(), certificate.end());
     return file;
+}
+
+Bytes SignedCarrier(const Bytes& firmware, bool pe32Plus = false)
+{
+    return SignedCarrier(CarrierImage("Signed", "fw.bin", firmware), pe32Plus);
 }
 
 PeLayout LayoutOf(const Bytes& bytes)
@@ -97,4 +101,27 @@ TEST_F(PeLayoutTest, SignedCarrierExtractsWithEitherHeaderKind)
         reader.Close();
         EXPECT_EQ(ReadBytes("fw.bin"), firmware);
     }
+}
+
+TEST_F(PeLayoutTest, SignedCarrierWithNegativeHeaderReadsNothingOfTheCertificate)
+{
+    // A certificate whose first bytes would read as an empty, valid package named cert.bin
+    // if the fields were read from wherever the trailer left the stream.
+    CarrierImage fake("CERT", "cert.bin", {});
+    fake.stub.clear();
+    Bytes certificate = fake.Assemble();
+    certificate.resize(64);
+    CarrierImage image("Signed", "fw.bin", firmware);
+    image.trailerFollowsLayout = false;
+    image.trailer = ScrambledDecimalText("-1");
+    WriteBytes("carrier.exe", SignedCarrier(image, false, certificate));
+
+    CPackageReader reader;
+    const auto identity = reader.OpenPath("carrier.exe");
+    ASSERT_TRUE(identity);
+    EXPECT_STREQ(identity->label.data(), "");
+    EXPECT_STREQ(identity->targetName.data(), "");
+    EXPECT_EQ(reader.VerifyAndExtract(), ExtractResult::TargetNotWritable);
+    reader.Close();
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"carrier.exe"});
 }

@@ -18,6 +18,7 @@ std::optional<CarrierReport> ReadCarrierReport(const std::string& path)
     }
     report.label = identity->label.data();
     report.targetName = identity->targetName.data();
+    report.targetNameRule = package::CheckTargetName(report.targetName.c_str());
     report.verification = reader.Verify();
     report.verdict = reader.PredictResult(report.verification);
     reader.Close();

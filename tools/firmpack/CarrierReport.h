@@ -6,6 +6,7 @@
 #include <string>
 
 #include "PackageReader.h"
+#include "TargetNameRule.h"
 
 struct CarrierReport {
     std::string path;
@@ -16,6 +17,7 @@ struct CarrierReport {
     std::int64_t signatureSize = 0;
     std::string label;
     std::string targetName;
+    package::TargetNameRule targetNameRule = package::TargetNameRule::Allowed;  // what extract makes of it
     package::Verification verification;
     package::ExtractResult verdict = package::ExtractResult::NoPackage;
 };

@@ -1,11 +1,19 @@
-// firmpack extract: writes the firmware file exactly as the carrier would, with the same reader.
+// firmpack extract: writes the firmware file exactly as the carrier would, with the same reader,
+// but never outside the folder it is given.
 #include <filesystem>
 #include <iostream>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 #include "Commands.h"
 #include "ExitCodes.h"
 #include "Messages.h"
 #include "PackageReader.h"
+#include "TargetNameRule.h"
+#include "TextEscaping.h"
 
 namespace fs = std::filesystem;
 
@@ -14,6 +22,7 @@ namespace {
 struct ExtractOptions {
     std::string carrier;
     std::string directory = ".";
+    std::string output;  // empty: the carried target name; "-": standard output
 };
 
 int ExitCodeFor(package::ExtractResult result)
@@ -28,25 +37,64 @@ int ExitCodeFor(package::ExtractResult result)
     }
 }
 
+// Standard output carries the firmware itself: bytes as they are, with nothing else on it.
+package::ExtractResult ExtractToStandardOutput(package::CPackageReader& reader)
+{
+#ifdef _WIN32
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    std::cout.flush();
+    return reader.VerifyAndExtractInto(stdout);
+}
+
+// The reader names its temporary file in a fixed buffer, as the carrier does; a path of the
+// user's own may be longer, so the file is written from inside its folder.
+package::ExtractResult ExtractToFile(package::CPackageReader& reader, const fs::path& file)
+{
+    std::error_code error;
+    if (file.has_parent_path())
+        fs::current_path(file.parent_path(), error);
+    if (error)
+        return package::ExtractResult::TargetNotWritable;
+    return reader.VerifyAndExtractTo(file.filename().string().c_str());
+}
+
+package::ExtractResult Extract(package::CPackageReader& reader, const std::string& output)
+{
+    if (output == "-")
+        return ExtractToStandardOutput(reader);
+    if (!output.empty())
+        return ExtractToFile(reader, output);
+    return reader.VerifyAndExtract();
+}
+
 int RunExtract(const ExtractOptions& options)
 {
     std::error_code error;
     const fs::path carrier = fs::absolute(options.carrier, error);
+    if (error)
+        return Fail(kExitIoError, "cannot find " + options.carrier + ": " + error.message());
     // The carrier writes its target relative to the folder it runs in; so do we.
     fs::current_path(options.directory, error);
     if (error)
         return Fail(kExitIoError, "cannot enter folder " + options.directory + ": " + error.message());
 
     package::CPackageReader reader;
-    if (!reader.OpenPath(carrier.string().c_str()))
+    const auto identity = reader.OpenPath(carrier.string().c_str());
+    if (!identity)
         return Fail(kExitIoError, "cannot open " + options.carrier + " for reading");
-    const package::ExtractResult result = reader.VerifyAndExtract();
+    const char* refusal = package::TargetNameRefusal(package::CheckTargetName(identity->targetName.data()));
+    if (options.output.empty() && refusal != nullptr)
+        return Fail(kExitVerificationFailed, "target name \"" + EscapeForTerminal(identity->targetName.data()) +
+                                                 "\" is refused: " + refusal +
+                                                 "; nothing was written (--output FILE chooses a file of your own)");
+    const package::ExtractResult result = Extract(reader, options.output);
     reader.Close();
 
     const char* message = package::ExtractResultMessage(result);
     if (result != package::ExtractResult::Extracted)
         return Fail(ExitCodeFor(result), message != nullptr ? message : "no package");
-    std::cout << message << '\n';
+    (options.output == "-" ? std::cerr : std::cout) << message << '\n';
     return kExitSuccess;
 }
 
@@ -59,5 +107,8 @@ void SetupExtract(CLI::App& app, int& exitCode)
     extract->add_option("CARRIER", options->carrier, "Carrier to extract")->required();
     extract->add_option("-C,--directory", options->directory, "Folder to write the firmware file into")
         ->capture_default_str();
+    extract->add_option("-o,--output", options->output,
+                        "File to write instead of the carried name (relative: inside the folder; -: standard output)")
+        ->type_name("FILE");
     extract->callback([options, &exitCode] { exitCode = RunExtract(*options); });
 }

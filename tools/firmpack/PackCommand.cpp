@@ -7,7 +7,6 @@
 #include "Commands.h"
 #include "EmbeddedStub.h"
 #include "ExitCodes.h"
-#include "FieldEncoding.h"
 #include "FileStream.h"
 #include "Messages.h"
 #include "PackageWriter.h"
@@ -27,14 +26,6 @@ struct PackOptions {
     bool noAlign = false;
 };
 
-bool IsPeImage(const std::string& path)
-{
-    package::FileStream stub = package::OpenFile(path.c_str(), "rb");
-    if (!stub || !package::SeekFile(stub.get(), 0, SEEK_END))
-        return false;
-    return package::ReadPeLayout(stub.get(), package::TellFile(stub.get())).imageEnd > 0;
-}
-
 bool EndsWithExe(const std::string& path)
 {
     std::string name = fs::path(path).filename().string();
@@ -42,37 +33,22 @@ bool EndsWithExe(const std::string& path)
     return name.size() > 4 && name.compare(name.size() - 4, 4, ".exe") == 0;
 }
 
-// Refusals that need no writing; "" when the request can be carried.
-std::string CheckOptions(const PackOptions& options, const std::string& target)
+// A stub given by the user must be a Windows executable; one that cannot be opened is
+// left to the writer, which reports it as an I/O error.
+bool IsUnusableStub(const std::string& path)
 {
-    std::error_code error;
-    if (!fs::is_regular_file(options.firmware, error))
-        return "firmware " + options.firmware + " is not a readable file";
-    const auto size = fs::file_size(options.firmware, error);
-    if (!error && size > static_cast<std::uintmax_t>(package::kMaxFieldValue))
-        return "firmware is " + std::to_string(size) + " bytes; a carrier holds at most " +
-               std::to_string(package::kMaxFieldValue) + " bytes (2 GiB - 1)";
-    std::string problem = package::CheckFieldText(options.label, "label");
-    if (problem.empty())
-        problem = package::CheckFieldText(target, "target name");
-    if (!problem.empty())
-        return problem + " (labels and target names hold up to 16 bytes, without spaces or NUL)";
-    if (target.empty())
-        return "target name is empty; give one with --target";
-    if (!options.stub.empty() && !IsPeImage(options.stub))
-        return "stub " + options.stub + " is not a Windows executable (no MZ/PE header)";
-    return "";
+    package::FileStream stub = package::OpenFile(path.c_str(), "rb");
+    if (!stub)
+        return false;
+    return !package::SeekFile(stub.get(), 0, SEEK_END) ||
+           package::ReadPeLayout(stub.get(), package::TellFile(stub.get())).imageEnd <= 0;
 }
 
 int RunPack(const PackOptions& options)
 {
     const std::string target = options.target.empty() ? fs::path(options.firmware).filename().string() : options.target;
-    const std::string problem = CheckOptions(options, target);
-    if (!problem.empty())
-        return Fail(fs::exists(options.firmware) ? kExitUsage : kExitIoError, problem);
-    if (!EndsWithExe(options.output))
-        Warn(options.output + " does not end in \".exe\": the carrier looks for <its name>.exe in its "
-             "folder and will not find its own package under this name");
+    if (!options.stub.empty() && IsUnusableStub(options.stub))
+        return Fail(kExitUsage, "stub " + options.stub + " is not a Windows executable (no MZ/PE header)");
 
     package::PackageRequest request{options.stub, options.firmware, options.output, options.label, target};
     request.alignForSigning = !options.noAlign;
@@ -81,8 +57,17 @@ int RunPack(const PackOptions& options)
         request.embeddedStubSize = kEmbeddedStubSize;
     }
     std::string error;
-    if (!package::WritePackage(request, error))
-        return Fail(error.find("input files") != std::string::npos ? kExitUsage : kExitIoError, error);
+    switch (package::WritePackage(request, error).error) {
+    case package::WriteError::None:
+        break;
+    case package::WriteError::Usage:
+        return Fail(kExitUsage, error);
+    case package::WriteError::Io:
+        return Fail(kExitIoError, error);
+    }
+    if (!EndsWithExe(options.output))
+        Warn(options.output + " does not end in \".exe\": the carrier looks for <its name>.exe in its "
+             "folder and will not find its own package under this name");
     std::cout << "packed " << options.firmware << " into " << options.output << " (target \""
               << EscapeForTerminal(target) << "\", label \"" << EscapeForTerminal(options.label) << "\")\n";
     return kExitSuccess;

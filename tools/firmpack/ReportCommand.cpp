@@ -46,6 +46,9 @@ nlohmann::ordered_json ToJson(const CarrierReport& r, const std::string& sha256)
     json["signature_size"] = OrNull(r.signatureSize > 0, r.signatureSize);
     json["verdict"] = VerdictName(r.verdict);
     json["message"] = message != nullptr ? nlohmann::ordered_json(message) : nullptr;
+    const char* refusal = package::TargetNameRefusal(r.targetNameRule);
+    json["target_name_allowed"] = refusal == nullptr;
+    json["target_name_refusal"] = refusal != nullptr ? nlohmann::ordered_json(refusal) : nullptr;
     return json;
 }
 
@@ -72,6 +75,9 @@ void PrintText(const CarrierReport& r, const std::string& sha256)
     const std::string why = ExplainVerdict(r);
     if (!why.empty())
         std::cout << "                   " << why << '\n';
+    const char* refusal = package::TargetNameRefusal(r.targetNameRule);
+    std::cout << "target name check  " << (refusal != nullptr ? std::string("refused: ") + refusal : "allowed")
+              << '\n';
 }
 
 int RunInspect(const InspectOptions& options)
