@@ -46,12 +46,12 @@ void CUpgradeDlg::AddAboutToSystemMenu()
     CMenu systemMenu = GetSystemMenu(FALSE);
     if (systemMenu.IsNull())
         return;
-    CString aboutText;
-    aboutText.LoadStringA(IDS_ABOUT_MENU);
+    CStringW aboutText;
+    aboutText.LoadStringW(IDS_ABOUT_MENU);
     if (aboutText.IsEmpty())
         return;
-    systemMenu.AppendMenuA(MF_SEPARATOR);
-    systemMenu.AppendMenuA(MF_STRING, IDM_ABOUT, aboutText.GetString());
+    systemMenu.AppendMenuW(MF_SEPARATOR);
+    systemMenu.AppendMenuW(MF_STRING, IDM_ABOUT, aboutText.GetString());
 }
 
 void CUpgradeDlg::ShowPackageInCaption(const char* label, const char* targetName)

@@ -1,6 +1,5 @@
 #include "Reference.h"
 
-#include <algorithm>
 #include <cstdlib>
 
 namespace fuzz {
@@ -14,9 +13,8 @@ constexpr std::int64_t kDecimalSize = 10;
 Bytes BytesAt(const Bytes& file, std::int64_t position, std::int64_t count)
 {
     Bytes bytes(static_cast<std::size_t>(count), 0);
-    const auto size = static_cast<std::int64_t>(file.size());
     for (std::int64_t i = 0; i < count; ++i)
-        if (position + i >= 0 && position + i < size)
+        if (position + i >= 0 && position + i < static_cast<std::int64_t>(file.size()))
             bytes[static_cast<std::size_t>(i)] = file[static_cast<std::size_t>(position + i)];
     return bytes;
 }
@@ -24,16 +22,6 @@ Bytes BytesAt(const Bytes& file, std::int64_t position, std::int64_t count)
 std::int32_t DecimalAt(const Bytes& file, std::int64_t position)
 {
     return DecimalValue(BytesAt(file, position, kDecimalSize).data());
-}
-
-bool IsPlainNumberAt(const Bytes& file, std::int64_t position)
-{
-    return IsPlainNumber(BytesAt(file, position, kDecimalSize).data());
-}
-
-std::string TextAt(const Bytes& file, std::int64_t position, bool scrambled)
-{
-    return TextValue(BytesAt(file, position, kTextSize).data(), scrambled);
 }
 
 // A little-endian number of `count` bytes at `position`, when the file holds all of it.
@@ -93,20 +81,6 @@ std::string TextValue(const std::uint8_t* stored, bool scrambled)
     return text;
 }
 
-bool IsPlainNumber(const std::uint8_t* stored)
-{
-    std::string text;
-    for (int i = 0; i < kDecimalSize; ++i)
-        text += static_cast<char>(Unscramble(stored[i]));
-    std::size_t i = std::min(text.find_first_not_of(" \t\n\v\f\r"), text.size());
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        ++i;
-    const std::size_t digits = i;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9')
-        ++i;
-    return i > digits && text.find_first_not_of(std::string(" \0", 2), i) == std::string::npos;
-}
-
 CarrierModel ModelCarrier(const Bytes& file)
 {
     const std::int64_t size = PackageEndOf(file);
@@ -118,22 +92,19 @@ CarrierModel ModelCarrier(const Bytes& file)
         model.checksumMatches = true;
         return model;
     }
-    model.label = TextAt(file, header, false);
-    model.targetName = TextAt(file, header + kTextSize, true);
+    model.label = TextValue(BytesAt(file, header, kTextSize).data(), false);
+    model.targetName = TextValue(BytesAt(file, header + kTextSize, kTextSize).data(), true);
     const auto length = static_cast<std::uint32_t>(DecimalAt(file, header + 2 * kTextSize));
-    model.plainLength = IsPlainNumberAt(file, header + 2 * kTextSize);
     const std::int64_t payloadAt = header + 2 * kTextSize + kDecimalSize;
     // The payload must leave room for the checksum field and the trailer behind it.
     if (std::int64_t{length} > size - 2 * kDecimalSize - payloadAt)
         return model;
-
     std::uint32_t sum = 0;
     for (std::int64_t i = 0; i < length; ++i) {
         model.payload.push_back(Unscramble(file[static_cast<std::size_t>(payloadAt + i)]));
         sum += model.payload.back();
     }
-    const auto stored = static_cast<std::uint32_t>(DecimalAt(file, payloadAt + length));
-    model.checksumMatches = sum == stored;
+    model.checksumMatches = sum == static_cast<std::uint32_t>(DecimalAt(file, payloadAt + length));
     if (!model.checksumMatches)
         model.payload.clear();
     return model;

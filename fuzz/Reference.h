@@ -1,6 +1,7 @@
 // A second, deliberately plain reading of the package format, written from the format's
-// table rather than from the package code, so that the fuzz targets can check the reader
-// against something that does not share its faults.
+// table rather than from the package code, so that the fuzz targets check the reader against
+// something that does not share its faults. Fuzzing with it finds what no table anticipates:
+// a length bound that forgets a signature, a field that reads as zeros at offset 0.
 #pragma once
 
 #include <cstdint>
@@ -21,17 +22,13 @@ std::int32_t DecimalValue(const std::uint8_t* stored);
 // The sixteen stored bytes of a text field up to the first space or NUL.
 std::string TextValue(const std::uint8_t* stored, bool scrambled);
 
-// True when the ten stored bytes read as white space, a sign, at least one digit, and
-// then only spaces or NULs.
-bool IsPlainNumber(const std::uint8_t* stored);
-
-// What a reader may find in a carrier file. The reader may refuse more than this
-// plain reading does (a damaged length, a header inside the executable image), never less.
+// What a reader may find in a carrier file. The reader may refuse more than this plain
+// reading does (a length that is not a plain number, a header inside the executable image),
+// never less.
 struct CarrierModel {
     std::string label;
     std::string targetName;
     bool checksumMatches = false;  // and the length fits the file
-    bool plainLength = false;      // the length field holds a number and nothing else
     Bytes payload;                 // unscrambled; only when checksumMatches
 };
 

@@ -24,11 +24,12 @@ prepare_test_user() {
     chown -R "$test_user" "$build"
     # Debian's Wine records its server folder in the prefix; one made by another user
     # (an earlier run as root) cannot be entered, so let Wine make a new one.
-    local record="$build/wineprefix/wineserver"
-    if [ -f "$record" ]; then
-        local server="/tmp/$(cat "$record")"
+    local record server
+    for record in "$build"/wineprefix*/wineserver; do
+        [ -f "$record" ] || continue
+        server="/tmp/$(cat "$record")"
         [ -d "$server" ] && [ "$(stat -c %U "$server")" = "$test_user" ] || rm -f "$record"
-    fi
+    done
 }
 
 as_test_user() {

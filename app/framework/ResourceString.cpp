@@ -2,8 +2,8 @@
 
 #include "WinApp.h"
 
-BOOL CString::LoadStringA(UINT id)
+BOOL CStringW::LoadStringW(UINT id)
 {
-    m_text[0] = '\0';
-    return ::LoadStringA(AfxFindResourceHandle(), id, m_text, sizeof(m_text)) > 0;
+    m_text[0] = L'\0';
+    return ::LoadStringW(AfxFindResourceHandle(), id, m_text, sizeof(m_text) / sizeof(m_text[0])) > 0;
 }

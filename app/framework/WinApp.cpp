@@ -24,6 +24,20 @@ void DeriveAppName()
         *dot = '\0';
 }
 
+// A carrier is usually started from a downloads folder, where a planted DLL would be found
+// before the system's own: search the system folder alone for DLLs loaded at run time.
+// SetDefaultDllDirectories is looked up, since older systems lack it.
+void RestrictDllSearch()
+{
+    using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+    const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    const auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFunction>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    if (setDefault != nullptr)
+        setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    SetDllDirectoryA("");
+}
+
 }  // namespace
 
 CWinApp::CWinApp()
@@ -50,6 +64,7 @@ HINSTANCE AfxFindResourceHandle()
 
 int AfxWinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    RestrictDllSearch();
     theInstance = instance;
     DeriveAppName();
     // There is no message loop of our own: the application lives inside InitInstance.

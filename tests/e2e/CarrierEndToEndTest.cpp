@@ -18,7 +18,6 @@
 #include "PackageWriter.h"
 #include "RemoteProbe.h"
 #include "Screenshot.h"
-#include "TestFiles.h"
 
 using namespace e2e;
 using namespace testing_support;
@@ -41,6 +40,11 @@ fs::path ExecutableFolder()
 fs::path StubPath()
 {
     return ExecutableFolder() / "OrvaneFirmUp.exe";
+}
+
+std::string ProbeDllPath()
+{
+    return (ExecutableFolder() / "e2e_probe.dll").string();
 }
 
 // Resolved before any test moves the working directory into a scratch folder.
@@ -362,12 +366,12 @@ TEST_P(MinimiseTest, ShowsAndDragsTheWindowIcon)
     GetParam().minimise(*driver);
 
     ASSERT_TRUE(WaitUntil([&] { return IsIconic(dialog) != FALSE; }, 3000)) << "not minimised";
-    const RemoteProbe probe(driver->Process(), (ExecutableFolder() / "e2e_probe.dll").string());
+    const RemoteProbe probe(dialog, ProbeDllPath());
     ASSERT_TRUE(probe.Loaded());
-    const auto dragIcon = probe.Call("QueryDragIcon", dialog);
+    const auto dragIcon = probe.Ask(ProbeQuestion::DragIcon);
     ASSERT_TRUE(dragIcon);
-    EXPECT_NE(*dragIcon, 0u);
-    EXPECT_EQ(dragIcon, probe.Call("QueryBigIcon", dialog));
+    EXPECT_NE(*dragIcon, 0);
+    EXPECT_EQ(dragIcon, probe.Ask(ProbeQuestion::BigIcon));
 
     driver->SystemCommand(SC_CLOSE);
     ExpectEndsWithoutMessage();
@@ -423,10 +427,9 @@ TEST_F(AboutBoxTest, SystemMenuEndsWithSeparatorAndAboutEntry)
 {
     ASSERT_NO_FATAL_FAILURE(BuildCarrier("Upgrade.exe", "R5.0", "fw.bin"));
     ASSERT_NO_FATAL_FAILURE(OpenInOwnFolder("Upgrade.exe"));
-    const RemoteProbe probe(driver->Process(), (ExecutableFolder() / "e2e_probe.dll").string());
+    const RemoteProbe probe(driver->Dialog(), ProbeDllPath());
     ASSERT_TRUE(probe.Loaded());
-    // 0 passes; 1 no system menu, 2 too few items, 3 no separator, 4 wrong ID, 5 wrong text.
-    EXPECT_EQ(probe.Call("CheckAboutMenu", driver->Dialog()), std::optional<DWORD>(0));
+    EXPECT_EQ(probe.Ask(ProbeQuestion::AboutMenu), LRESULT(AboutMenuCheck::Passes));
 
     driver->Press(IDCANCEL);
     ExpectEndsWithoutMessage();

@@ -1,46 +1,60 @@
-// Loaded into the program under test. Wine passes some window messages only within a
-// process (WM_GETICON and WM_QUERYDRAGICON among them), so these ask from inside it,
-// as the window system itself does. Each answers through its thread's exit code.
-#include <windows.h>
+// Loaded into the program under test by RemoteProbe's message hook; answers its questions
+// on the window's own thread, as the window system itself would ask them there.
+#include "RemoteProbe.h"
 
-extern "C" {
+using e2e::AboutMenuCheck;
+using e2e::ProbeQuestion;
 
-__declspec(dllexport) DWORD WINAPI QueryDragIcon(LPVOID window)
+namespace {
+
+constexpr UINT kAboutCommand = 0x0010;
+constexpr UINT kAboutText = 101;
+
+AboutMenuCheck CheckAboutMenu(HWND window)
 {
-    return DWORD(SendMessageA(static_cast<HWND>(window), WM_QUERYDRAGICON, 0, 0));
-}
-
-__declspec(dllexport) DWORD WINAPI QueryBigIcon(LPVOID window)
-{
-    return DWORD(SendMessageA(static_cast<HWND>(window), WM_GETICON, ICON_BIG, 0));
-}
-
-}  // extern "C"
-
-extern "C" {
-
-// 0 when the window's system menu ends with a separator and the About entry (command
-// 0x0010 with the text of string 101); otherwise the number of the first check that failed.
-__declspec(dllexport) DWORD WINAPI CheckAboutMenu(LPVOID window)
-{
-    HMENU menu = GetSystemMenu(static_cast<HWND>(window), FALSE);
+    HMENU menu = GetSystemMenu(window, FALSE);
     if (menu == nullptr)
-        return 1;
+        return AboutMenuCheck::NoSystemMenu;
     const int count = GetMenuItemCount(menu);
     if (count < 2)
-        return 2;
+        return AboutMenuCheck::TooFewItems;
     MENUITEMINFOA separator = {};
     separator.cbSize = sizeof(separator);
     separator.fMask = MIIM_FTYPE;
     if (!GetMenuItemInfoA(menu, count - 2, TRUE, &separator) || (separator.fType & MFT_SEPARATOR) == 0)
-        return 3;
-    if (GetMenuItemID(menu, count - 1) != 0x0010)
-        return 4;
+        return AboutMenuCheck::NoSeparator;
+    if (GetMenuItemID(menu, count - 1) != kAboutCommand)
+        return AboutMenuCheck::WrongCommand;
     char text[256] = {}, expected[256] = {};
     GetMenuStringA(menu, count - 1, text, sizeof(text), MF_BYPOSITION);
-    if (LoadStringA(GetModuleHandleA(nullptr), 101, expected, sizeof(expected)) == 0 || lstrcmpA(text, expected) != 0)
-        return 5;
+    if (LoadStringA(GetModuleHandleA(nullptr), kAboutText, expected, sizeof(expected)) == 0 ||
+        lstrcmpA(text, expected) != 0)
+        return AboutMenuCheck::WrongText;
+    return AboutMenuCheck::Passes;
+}
+
+LRESULT Answer(HWND window, ProbeQuestion question)
+{
+    switch (question) {
+    case ProbeQuestion::Ping:
+        return e2e::kPingAnswer;
+    case ProbeQuestion::DragIcon:
+        return SendMessageA(window, WM_QUERYDRAGICON, 0, 0);
+    case ProbeQuestion::BigIcon:
+        return SendMessageA(window, WM_GETICON, ICON_BIG, 0);
+    case ProbeQuestion::AboutMenu:
+        return LRESULT(CheckAboutMenu(window));
+    }
     return 0;
 }
 
-}  // extern "C"
+}  // namespace
+
+extern "C" __declspec(dllexport) LRESULT CALLBACK AnswerProbe(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto& sent = *reinterpret_cast<const CWPSTRUCT*>(lParam);
+    // The reply goes back to the asker at once; the dialog then sees a message it ignores.
+    if (code == HC_ACTION && sent.message == RegisterWindowMessageA(e2e::kProbeMessageName))
+        ReplyMessage(Answer(sent.hwnd, ProbeQuestion(sent.wParam)));
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}

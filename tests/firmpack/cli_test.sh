@@ -49,6 +49,7 @@ refusals=(
     "3|cannot open|verify nofile.exe"
     "2|subcommand|"
     "2|--bogus|pack fw.bin -o x.exe --bogus"
+    "2|--codepage: 65001 not in|pack fw.bin -o x.exe --codepage 65001 --label R1"
 )
 for row in "${refusals[@]}"; do
     IFS='|' read -r status word args <<<"$row"
@@ -150,14 +151,63 @@ else
     echo "note: the read-only cases need an unprivileged user"
 fi
 
-# Bytes of the carrier's code page, not UTF-8, shown escaped and carried raw. (Wine
-# would recode a Linux command line, so this runs natively only.)
+# --- Code pages: typed Unicode stored as the carrier's users' Windows reads it --------------
+# Wine decodes a Windows program's command line in the shell's locale, so only a UTF-8
+# locale hands the Korean text over faithfully.
+if ! $windows || [ "$(locale charmap)" = UTF-8 ]; then
+    roundtrips=(
+        "949|펌웨어|펌웨어.bin|c6dfbffebeee|c6dfbffebeee2e62696e"
+        "1252|Ünïcødé|ñ.bin|dc6eef63f864e9|f12e62696e"
+    )
+    for row in "${roundtrips[@]}"; do
+        IFS='|' read -r cp label target label_hex target_hex <<<"$row"
+        run pack fw.bin -o Cp.exe --codepage "$cp" --label "$label" --target "$target"
+        run inspect --json --codepage "$cp" Cp.exe
+        check "code page $cp: stored bytes and decoded text" python3 -c '
+import json, sys
+r = json.loads(sys.argv[1])
+assert [r[k] for k in ("label", "label_hex", "target_name", "target_name_hex")] == sys.argv[2:6], r
+assert r["text_encoding"].startswith("code page " + sys.argv[6] + ":"), r' "$out" "$label" "$label_hex" "$target" "$target_hex" "$cp"
+    done
+    run inspect --codepage 1252 Cp.exe
+    check "inspect --codepage shows the text" contains "$out" $'\nlabel              Ünïcødé\ntarget name        ñ.bin\n'
+
+    # Status 2 and two words the message must hold.
+    codepage_refusals=(
+        "--codepage|raw|--label 펌웨어"
+        "\"é\" (U+00E9)|code page 949|--codepage 949 --label 펌웨어é"
+        "18 bytes long|code page 949|--codepage 949 --label 가나다라마바사아자"
+    )
+    for row in "${codepage_refusals[@]}"; do
+        IFS='|' read -r word1 word2 args <<<"$row"
+        # shellcheck disable=SC2086
+        run pack fw.bin -o x.exe $args
+        check "refuses: $args" eval '[ "$rc" -eq 2 ] && contains "$err" "$word1" && contains "$err" "$word2" && [ ! -e x.exe ]'
+    done
+else
+    echo "note: the code page cases need a UTF-8 locale to reach a Windows program intact"
+fi
+
+# Bytes given exactly (raw), as Linux passes them; Windows would pass its ANSI code page.
 if ! $windows; then
-    run pack fw.bin -o Latin.exe --label $'\xb0\xa1'
+    run pack fw.bin -o Raw.exe --codepage raw --label 펌웨어
+    run inspect --json Raw.exe
+    check "--codepage raw stores the UTF-8 bytes" contains "$out" '"label_hex": "ed8e8cec9ba8ec96b4"'
+    run inspect --json --codepage 949 Raw.exe
+    check "JSON shows a byte that starts no character as U+FFFD" contains "$out" '"label": "�'
+    run inspect --codepage 949 Raw.exe
+    check "the terminal shows it as \xNN" contains "$out" 'label              \xed'
+    run pack fw.bin -o x.exe --codepage 949 --label $'\xb0\xa1'
+    check "refuses bytes that are not UTF-8" eval '[ "$rc" -eq 2 ] && contains "$err" "not UTF-8"'
+
+    run pack fw.bin -o Latin.exe --codepage raw --label $'\xb0\xa1'
     run inspect --json Latin.exe
     check "8-bit label in JSON" eval 'contains "$out" "\"label_hex\": \"b0a1\"" && contains "$out" "\"label\": \"°¡\""'
     run inspect Latin.exe
     check "8-bit label escaped for the terminal" contains "$out" 'label              \xb0\xa1'
+    cp Latin.exe $'\xe9.exe'
+    run inspect --json $'\xe9.exe'
+    check "inspect --json of a file name that is not UTF-8" eval '[ "$rc" -eq 0 ] && contains "$out" "\"carrier\": \"�.exe\""'
 fi
 
 # --- The same inputs give the same carrier, byte for byte ----------------------------------

@@ -1,257 +1,167 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <functional>
 
 #include "CarrierImage.h"
 #include "PackageReader.h"
-#include "PeStub.h"
-#include "TestFiles.h"
 
 using namespace package;
 using namespace testing_support;
-namespace fs = std::filesystem;
 
 namespace {
 
-const Bytes kOldTarget = {'o', 'l', 'd', ' ', 'f', 'i', 'l', 'e', ' ', 'k', 'e', 'p', 't'};
+using Change = std::function<void(CarrierImage&)>;
 
-class PackageReaderTest : public ::testing::Test {
-protected:
-    // Writes the carrier as carrier.exe, opens it and runs the upgrade.
-    ExtractResult Extract(const CarrierImage& image)
-    {
-        WriteBytes("carrier.exe", image.Assemble());
-        identity = reader.OpenPath("carrier.exe");
-        EXPECT_TRUE(identity.has_value());
-        const ExtractResult result = reader.VerifyAndExtract();
-        reader.Close();
-        return result;
-    }
+// Longer than some payloads: a target must be replaced, never overwritten in place.
+const Bytes kOldTarget = PatternBytes(70000, 5);
 
-    ScratchFolder folder;
-    CPackageReader reader;
-    std::optional<PackageIdentity> identity;
-};
+// A certificate table whose first bytes read as an empty package named cert.bin, should
+// the reader take its fields from wherever the stream happens to be.
+Bytes CertificateLikeAPackage()
+{
+    CarrierImage fake("CERT", "cert.bin", {});
+    fake.stub.clear();
+    Bytes certificate = fake.Assemble();
+    certificate.resize(64);
+    return certificate;
+}
 
 }  // namespace
 
-TEST_F(PackageReaderTest, ExtractsPayloadOfAnySizeAcrossBlockBoundaries)
+// Each row changes one thing in a valid carrier whose target, fw.bin, already exists: a
+// part, or the text of a decimal field. The upgrade and the inspection's prediction reach the
+// row's result; fw.bin then holds the row's bytes; the carrier is unchanged and alone.
+TEST(PackageReader, ResultAndTargetForEachKindOfPackage)
 {
-    for (std::size_t size : {std::size_t{1}, std::size_t{65535}, std::size_t{65536}, std::size_t{65537}, std::size_t{200000}}) {
-        const Bytes firmware = PatternBytes(size, static_cast<std::uint32_t>(size));
-        EXPECT_EQ(Extract(CarrierImage("Board-7", "fw.bin", firmware)), ExtractResult::Extracted) << size;
-        EXPECT_EQ(ReadBytes("fw.bin"), firmware) << size;
-        ASSERT_TRUE(identity);
-        EXPECT_STREQ(identity->label.data(), "Board-7");
-        EXPECT_STREQ(identity->targetName.data(), "fw.bin");
-    }
-}
-
-// Each row damages or varies one thing in an otherwise valid carrier whose target,
-// fw.bin, already exists with old contents.
-TEST_F(PackageReaderTest, ResultAndTargetForEachKindOfPackage)
-{
-    const Bytes firmware = PatternBytes(1000, 11);
-    const struct Case {
+    ScratchFolder folder;
+    const Bytes firmware = PatternBytes(65537, 11);  // one byte past a read block
+    const Bytes empty;
+    const ExtractResult extracted = ExtractResult::Extracted, mismatch = ExtractResult::ChecksumMismatch,
+                        notWritable = ExtractResult::TargetNotWritable;
+    const Change none = [](CarrierImage&) {}, noPayload = [](CarrierImage& c) { c.payload.clear(); };
+    const struct {
         const char* name;
-        std::function<void(CarrierImage&)> change;
+        Change change;
+        const char *length, *checksum, *trailer;  // null: as the layout has it
         ExtractResult result;
-        Bytes target;  // fw.bin afterwards
+        const Bytes& target;
     } cases[] = {
-        {"valid", [](CarrierImage&) {}, ExtractResult::Extracted, firmware},
-        {"payload byte changed", [](CarrierImage& c) { c.payload[500] ^= 0x40; }, ExtractResult::ChecksumMismatch, kOldTarget},
-        {"checksum off by one", [&](CarrierImage& c) { c.checksum = ScrambledDecimalText("1"); }, ExtractResult::ChecksumMismatch, kOldTarget},
-        {"empty payload, checksum 0",
-         [](CarrierImage& c) { c.payload.clear(); c.length = ScrambledDecimalText("0"); c.checksum = ScrambledDecimalText("0"); },
-         ExtractResult::Extracted, Bytes{}},
-        {"fields as padded text",
-         [&](CarrierImage& c) {
-             c.length = ScrambledDecimalText("  1000");
-             std::uint32_t sum = 0;
-             for (auto b : firmware) sum += b;
-             c.checksum = ScrambledDecimalText(std::to_string(sum) + "xyz");
-         },
-         ExtractResult::Extracted, firmware},
-        {"junk between checksum and trailer", [](CarrierImage& c) { c.gap = PatternBytes(77, 5); }, ExtractResult::Extracted, firmware},
-        {"empty target name", [](CarrierImage& c) { c.targetName = Bytes(16, SwapNibbles(' ')); }, ExtractResult::TargetNotWritable, kOldTarget},
-        {"length longer than the file", [](CarrierImage& c) { c.length = ScrambledDecimalText("1001"); }, ExtractResult::ChecksumMismatch, kOldTarget},
-        {"length reaching into the tail", [](CarrierImage& c) { c.length = ScrambledDecimalText("1011"); }, ExtractResult::ChecksumMismatch, kOldTarget},
-        {"negative length", [](CarrierImage& c) { c.length = ScrambledDecimalText("-1"); }, ExtractResult::ChecksumMismatch, kOldTarget},
-        {"payload cut, checksum of the zeros that remain",
-         [](CarrierImage& c) { c.payload.assign(10, 0); c.length = ScrambledDecimalText("5000"); c.checksum = ScrambledDecimalText("0"); },
-         ExtractResult::ChecksumMismatch, kOldTarget},
-        {"negative header position",
-         [](CarrierImage& c) { c.trailerFollowsLayout = false; c.trailer = ScrambledDecimalText("-300"); },
-         ExtractResult::TargetNotWritable, kOldTarget},
+        {"valid", none, nullptr, nullptr, nullptr, extracted, firmware},
+        {"payload byte changed", [](CarrierImage& c) { c.payload[500] ^= 0x40; }, nullptr, nullptr, nullptr, mismatch,
+         kOldTarget},
+        {"empty payload; fields as text with spaces and junk", noPayload, " 0  ", "0xyz", nullptr, extracted, empty},
+        {"junk between checksum and trailer", [](CarrierImage& c) { c.gap = PatternBytes(77, 5); }, nullptr, nullptr,
+         nullptr, extracted, firmware},
+        {"empty target name", [](CarrierImage& c) { c.targetName.assign(16, Scrambled(' ')); }, nullptr, nullptr,
+         nullptr, notWritable, kOldTarget},
+        {"the carrier itself as target", [&](CarrierImage& c) { c = CarrierImage("L", "./carrier.exe", firmware); },
+         nullptr, nullptr, nullptr, notWritable, kOldTarget},
+        // A bound one byte too generous would read "0" as the payload and 48 as its sum.
+        {"length one byte into the checksum field", noPayload, "1", "048", nullptr, mismatch, kOldTarget},
+        {"negative length", none, "-1", nullptr, nullptr, mismatch, kOldTarget},
+        // Read as atol reads it, the length would be 1, and one zero byte sums to 0.
+        {"damaged digit in the length", [](CarrierImage& c) { c.payload.assign(100, 0); }, "1\xcc", "0", nullptr,
+         mismatch, kOldTarget},
+        {"header inside the executable image", none, nullptr, nullptr, "0", mismatch, kOldTarget},
+        {"no image; trailer not a number, read as 0", [](CarrierImage& c) { c.stub.clear(); }, nullptr, nullptr, "xyz",
+         extracted, firmware},
+        // Counted from the start of the file, the target name would be "MZ" unscrambled.
+        {"negative header: every field reads as empty", none, nullptr, nullptr, "-16", notWritable, kOldTarget},
+        {"signed", [](CarrierImage& c) { c.certificate = PatternBytes(64, 3); }, nullptr, nullptr, nullptr, extracted,
+         firmware},
+        {"signed, negative header: nothing of the certificate is read",
+         [](CarrierImage& c) { c.certificate = CertificateLikeAPackage(); }, nullptr, nullptr, "-1", notWritable,
+         kOldTarget},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         CarrierImage image("Board-7", "fw.bin", firmware);
         c.change(image);
+        for (const auto& [text, field] : {std::pair(c.length, &image.length), std::pair(c.checksum, &image.checksum),
+                                          std::pair(c.trailer, &image.trailer)})
+            *field = text != nullptr ? ScrambledDecimalText(text) : *field;
+        image.trailerFollowsLayout = c.trailer == nullptr;
+        const Bytes carrier = image.Assemble();
+        WriteBytes("carrier.exe", carrier);
         WriteBytes("fw.bin", kOldTarget);
-        EXPECT_EQ(Extract(image), c.result) << c.name;
-        // The inspection's prediction reaches the same result without writing.
-        CPackageReader inspector;
-        ASSERT_TRUE(inspector.OpenPath("carrier.exe"));
-        EXPECT_EQ(inspector.PredictResult(inspector.Verify()), c.result) << c.name;
-        inspector.Close();
+        for (const bool inspect : {true, false}) {
+            CPackageReader reader;
+            ASSERT_TRUE(reader.OpenPath("carrier.exe")) << c.name;
+            EXPECT_EQ(inspect ? reader.PredictResult(reader.Verify()) : reader.VerifyAndExtract(), c.result) << c.name;
+        }
         EXPECT_EQ(ReadBytes("fw.bin"), c.target) << c.name;
+        EXPECT_EQ(ReadBytes("carrier.exe"), carrier) << c.name;
         EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"carrier.exe", "fw.bin"})) << c.name;
     }
 }
 
-TEST_F(PackageReaderTest, NegativeHeaderReadsEveryFieldAsEmpty)
+// The carrier opens "<its name>.exe" in the working directory. A name too long for its
+// 128-byte path buffer, like a missing file, is no package: nothing is written.
+TEST(PackageReader, OpenSelfReadsNameDotExeThatFitsThePathBuffer)
 {
-    CarrierImage image("Board-7", "fw.bin", PatternBytes(10, 1));
-    image.trailerFollowsLayout = false;
-    image.trailer = ScrambledDecimalText("-1");
-    EXPECT_EQ(Extract(image), ExtractResult::TargetNotWritable);
-    EXPECT_STREQ(identity->label.data(), "");
-    EXPECT_STREQ(identity->targetName.data(), "");
+    ScratchFolder folder;
+    const std::string longest(123, 'n'), tooLong(124, 'n');
+    for (const std::string& name : {longest, tooLong})
+        WriteBytes(name + ".exe", CarrierImage("Self", "out.bin", PatternBytes(50, 8)).Assemble());
+    for (const std::string& name : {tooLong, std::string("Missing"), longest}) {
+        const bool fits = name == longest;
+        CPackageReader reader;
+        EXPECT_EQ(reader.OpenSelf(name.c_str()).has_value(), fits) << name;
+        EXPECT_EQ(reader.VerifyAndExtract(), fits ? ExtractResult::Extracted : ExtractResult::NoPackage) << name;
+        EXPECT_EQ(folder.Entries().size(), fits ? 3u : 2u) << name;
+    }
 }
 
-TEST_F(PackageReaderTest, HeaderInsideTheExecutableImageIsNoPackage)
+TEST(PackageReader, EachResultHasItsMessage)
 {
-    // A bare stub, or a carrier cut short: the trailer does not convert, so H is 0.
-    WriteBytes("carrier.exe", MinimalPeStub(0x300));
-    ASSERT_TRUE(reader.OpenPath("carrier.exe"));
-    EXPECT_EQ(reader.VerifyAndExtract(), ExtractResult::ChecksumMismatch);
-    reader.Close();
-    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"carrier.exe"});
+    const std::pair<ExtractResult, const char*> cases[] = {
+        {ExtractResult::Extracted, "Firmware Upgrade file Success !!!"},
+        {ExtractResult::TargetNotWritable, "Firmware Upgrade file Fail !!! -> Check \"Read Only\"..."},
+        {ExtractResult::ChecksumMismatch, "Warning : Firmware Upgrade file Fail !!!"},
+        {ExtractResult::WriteFailed, "Firmware Upgrade file Fail !!! -> Write error..."},
+        {ExtractResult::NoPackage, nullptr},
+    };
+    for (const auto& [result, message] : cases)
+        EXPECT_STREQ(ExtractResultMessage(result), message);
 }
 
-TEST_F(PackageReaderTest, UnparsableTrailerReadsHeaderAtStartOfFile)
+// Where the image ends, and whether a certificate table that closes the file ends the package.
+TEST(PeLayout, PackageEndsWhereASignatureThatClosesTheFileBegins)
 {
-    CarrierImage image("unused", "unused", {});
-    image.stub.clear();
-    image.label = Bytes{'S', 'T', 'A', 'R', 'T', ' '};
-    image.trailerFollowsLayout = false;
-    image.trailer = ScrambledDecimalText("xyz");
-    WriteBytes("carrier.exe", image.Assemble());
-    identity = reader.OpenPath("carrier.exe");
-    ASSERT_TRUE(identity);
-    EXPECT_STREQ(identity->label.data(), "START");
-}
-
-TEST_F(PackageReaderTest, FileShorterThanTrailerReadsHeaderAtStart)
-{
-    WriteBytes("carrier.exe", Bytes{'A', 'B', 'C'});
-    identity = reader.OpenPath("carrier.exe");
-    ASSERT_TRUE(identity);
-    EXPECT_STREQ(identity->label.data(), "ABC");
-    EXPECT_STREQ(identity->targetName.data(), "");
-    EXPECT_NE(reader.VerifyAndExtract(), ExtractResult::Extracted);
-    reader.Close();
-    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"carrier.exe"});
-}
-
-TEST_F(PackageReaderTest, ChecksumOf2To31OrMoreWrittenUnsignedMatches)
-{
-    // 8.5 million 0xFF bytes sum to more than 2^31.
-    const Bytes firmware(8'500'000, 0xFF);
-    CarrierImage image("Big", "big.bin", firmware);
-    const std::uint32_t sum = 8'500'000u * 255u;
-    ASSERT_GE(sum, 0x80000000u);
-    image.checksum = ScrambledDecimalText(std::to_string(sum));
-    EXPECT_EQ(Extract(image), ExtractResult::Extracted);
-    EXPECT_EQ(fs::file_size("big.bin"), firmware.size());
-}
-
-TEST_F(PackageReaderTest, LongerExistingTargetIsTruncatedToPayload)
-{
-    const Bytes firmware = PatternBytes(100, 2);
-    WriteBytes("fw.bin", PatternBytes(5000, 3));
-    EXPECT_EQ(Extract(CarrierImage("L", "fw.bin", firmware)), ExtractResult::Extracted);
-    EXPECT_EQ(ReadBytes("fw.bin"), firmware);
-}
-
-TEST_F(PackageReaderTest, TargetsThatCannotBeOpenedForWriting)
-{
-    fs::create_directory("folder");
-    WriteBytes("locked.bin", kOldTarget);
-    MakeReadOnly("locked.bin");
+    ScratchFolder folder;
+    CarrierImage image("Signed", "fw.bin", PatternBytes(500, 8));
+    image.certificate = PatternBytes(64, 3);
+    const Bytes signedFile = image.Assemble();
+    const auto size = static_cast<std::int64_t>(signedFile.size());
+    const auto packageEnd = static_cast<std::uint32_t>(size - 64);
     const struct {
-        const char* target;
-        bool needsPermissions;
-    } cases[] = {{"folder", false}, {"nodir/fw.bin", false}, {"locked.bin", true}};
+        const char* name;
+        std::function<void(Bytes&)> change;
+        std::int64_t imageEnd;
+        std::int64_t end;
+    } cases[] = {
+        {"signed", [](Bytes&) {}, kImageEnd, packageEnd},
+        {"signed, PE32+",
+         [&](Bytes& b) {
+             SetSecurityDirectory(b, 0, 0);  // nothing where a PE32 header has its directory
+             SetSecurityDirectory(b, packageEnd, 64, true);
+         },
+         kImageEnd, packageEnd},
+        {"directory short of the end", [&](Bytes& b) { SetSecurityDirectory(b, packageEnd, 63); }, kImageEnd, size},
+        {"directory past the end", [&](Bytes& b) { SetSecurityDirectory(b, packageEnd, 65); }, kImageEnd, size},
+        {"empty directory", [&](Bytes& b) { SetSecurityDirectory(b, 0, 0); }, kImageEnd, size},
+        {"fewer than five directories", [](Bytes& b) { b[0x58 + 92] = 4; }, kImageEnd, size},
+        // The section table then lies among the directories, which hold no section.
+        {"directory outside the optional header", [](Bytes& b) { b[0x54] = 96; }, 0, size},
+        {"e_lfanew out of range", [](Bytes& b) { b[0x3F] = 0xFF; }, 0, size},
+        {"no PE signature", [](Bytes& b) { b[0x40] = 'X'; }, 0, size},
+        {"not MZ", [](Bytes& b) { b[0] = 'Z'; }, 0, size},
+    };
     for (const auto& c : cases) {
-        if (c.needsPermissions && PermissionsIgnored()) {
-            ADD_FAILURE() << "run as an unprivileged user: permissions are ignored for " << c.target;
-            continue;
-        }
-        EXPECT_EQ(Extract(CarrierImage("L", c.target, PatternBytes(64, 9))), ExtractResult::TargetNotWritable) << c.target;
+        Bytes bytes = signedFile;
+        c.change(bytes);
+        WriteBytes("image.exe", bytes);
+        const PeLayout layout = ReadPeLayout(OpenFile("image.exe", "rb").get(), size);
+        EXPECT_EQ(layout.imageEnd, c.imageEnd) << c.name;
+        EXPECT_EQ(PackageEnd(layout, size), c.end) << c.name;
     }
-    EXPECT_EQ(ReadBytes("locked.bin"), kOldTarget);
-    EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"carrier.exe", "folder", "locked.bin"}));
-}
-
-TEST_F(PackageReaderTest, TargetNamingThePackageItselfLeavesItIntact)
-{
-    // The same file under its own name, a hard link and another relative path.
-    for (const char* target : {"carrier.exe", "alias.exe", "sub/../alias.exe"}) {
-        const CarrierImage image("Self", target, PatternBytes(4000, 4));
-        const Bytes bytes = image.Assemble();
-        WriteBytes("carrier.exe", bytes);
-        fs::create_directories("sub");
-        fs::remove("alias.exe");
-        fs::create_hard_link("carrier.exe", "alias.exe");
-        ASSERT_TRUE(reader.OpenPath("carrier.exe"));
-        EXPECT_EQ(reader.VerifyAndExtract(), ExtractResult::TargetNotWritable) << target;
-        reader.Close();
-        EXPECT_EQ(ReadBytes("carrier.exe"), bytes) << target;
-    }
-}
-
-#ifndef _WIN32
-TEST_F(PackageReaderTest, WriteErrorIsReportedNotSuccess)
-{
-    // /dev/full accepts the open and fails every write.
-    EXPECT_EQ(Extract(CarrierImage("Full", "/dev/full", PatternBytes(100000, 6))), ExtractResult::WriteFailed);
-    EXPECT_TRUE(fs::exists("/dev/full"));
-    EXPECT_STREQ(ExtractResultMessage(ExtractResult::WriteFailed), "Firmware Upgrade file Fail !!! -> Write error...");
-}
-#endif
-
-TEST_F(PackageReaderTest, OpenSelfOpensApplicationNameWithExeInWorkingDirectory)
-{
-    const Bytes firmware = PatternBytes(50, 8);
-    WriteBytes("Updater.exe", CarrierImage("Self", "out.bin", firmware).Assemble());
-    identity = reader.OpenSelf("Updater");
-    ASSERT_TRUE(identity);
-    EXPECT_STREQ(identity->label.data(), "Self");
-    EXPECT_EQ(reader.VerifyAndExtract(), ExtractResult::Extracted);
-    reader.Close();
-    EXPECT_EQ(ReadBytes("out.bin"), firmware);
-}
-
-TEST_F(PackageReaderTest, OpenSelfWithoutPackageGivesNoPackageAndTouchesNothing)
-{
-    EXPECT_FALSE(reader.OpenSelf("Missing"));
-    EXPECT_EQ(reader.VerifyAndExtract(), ExtractResult::NoPackage);
-    EXPECT_EQ(ExtractResultMessage(ExtractResult::NoPackage), nullptr);
-    reader.Close();
-    reader.Close();
-    EXPECT_TRUE(folder.Entries().empty());
-}
-
-TEST_F(PackageReaderTest, ApplicationNameMustFitThePathBuffer)
-{
-    const std::string longest(123, 'n');
-    WriteBytes(longest + ".exe", CarrierImage("Long", "x.bin", {}).Assemble());
-    EXPECT_TRUE(reader.OpenSelf(longest.c_str()));
-    reader.Close();
-
-    const std::string tooLong(124, 'n');
-    WriteBytes(tooLong + ".exe", CarrierImage("Long", "x.bin", {}).Assemble());
-    EXPECT_FALSE(reader.OpenSelf(tooLong.c_str()));
-    EXPECT_EQ(reader.VerifyAndExtract(), ExtractResult::NoPackage);
-}
-
-TEST_F(PackageReaderTest, CloseEndsTheSession)
-{
-    WriteBytes("carrier.exe", CarrierImage("L", "fw.bin", PatternBytes(10, 1)).Assemble());
-    ASSERT_TRUE(reader.OpenPath("carrier.exe"));
-    reader.Close();
-    EXPECT_EQ(reader.VerifyAndExtract(), ExtractResult::NoPackage);
-    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"carrier.exe"});
 }

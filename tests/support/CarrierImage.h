@@ -1,32 +1,82 @@
-// A carrier assembled in memory field by field, so that a test can damage exactly one
-// field. Defaults make a valid package; each field holds its bytes as stored.
+// What the tests share: files in a private working folder, and a carrier assembled in memory
+// field by field, so that a test can damage exactly one field. Fields are stored here, not by
+// the package code, which must read them back.
 #pragma once
 
+#include <cstdint>
+#include <filesystem>
 #include <string>
+#include <vector>
 
-#include "FieldEncoding.h"
-#include "TestFiles.h"
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
 
 namespace testing_support {
 
-// The ten stored bytes of a decimal field whose unscrambled text is `text` (NUL-padded).
-Bytes ScrambledDecimalText(const std::string& text);
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes PatternBytes(std::size_t count, std::uint32_t seed);
+Bytes ReadBytes(const std::filesystem::path& path);
+void WriteBytes(const std::filesystem::path& path, const Bytes& bytes);
+void MakeReadOnly(const std::filesystem::path& path);
+#ifdef _WIN32
+inline bool PermissionsIgnored() { return false; }
+#else
+inline bool PermissionsIgnored() { return geteuid() == 0; }  // root
+#endif
+inline std::uint8_t Scrambled(std::uint8_t byte) { return static_cast<std::uint8_t>(byte << 4 | byte >> 4); }
+Bytes ScrambledDecimalText(const std::string& text);  // the ten stored bytes, NUL-padded
+
+// The smallest executable image the reader recognises: PE32 headers and one section, whose
+// raw data ends at kImageEnd. SetSecurityDirectory makes its header name a certificate table.
+constexpr std::uint32_t kImageEnd = 0x300;
+Bytes MinimalPeStub();
+void SetSecurityDirectory(Bytes& image, std::uint32_t offset, std::uint32_t size, bool pe32Plus = false);
 
 struct CarrierImage {
     CarrierImage(const std::string& label, const std::string& targetName, const Bytes& firmware);
-
     Bytes Assemble() const;
-    std::uint32_t HeaderPosition() const { return static_cast<std::uint32_t>(stub.size()); }
 
-    Bytes stub;
-    Bytes label;
-    Bytes targetName;
-    Bytes length;
+    Bytes stub = MinimalPeStub();
+    Bytes label, targetName, length;
     Bytes payload;  // scrambled
     Bytes checksum;
-    Bytes gap;      // between the checksum field and the trailer; never read
+    Bytes gap;  // between the checksum field and the trailer; never read
     Bytes trailer;
     bool trailerFollowsLayout = true;  // recompute the trailer from the stub's size
+    Bytes certificate;  // when not empty: appended, and named by the stub's security directory
 };
+
+// A fresh folder, the working directory for the object's lifetime: the reader resolves target
+// names against the working directory.
+class ScratchFolder {
+public:
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const std::filesystem::path& Path() const { return m_path; }
+    std::vector<std::string> Entries() const;  // file names, sorted
+    void Clear() const;  // read-only entries too
+
+private:
+    std::filesystem::path m_path, m_previous;
+};
+
+#ifndef _WIN32
+// A full disk, as a write sees it: no file grows past `bytes` while the object lives.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes);
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_saved); }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_saved{};
+};
+#endif
 
 }  // namespace testing_support

@@ -8,6 +8,7 @@
 #include <io.h>
 #endif
 
+#include "CodePage.h"
 #include "Commands.h"
 #include "ExitCodes.h"
 #include "Messages.h"
@@ -71,11 +72,11 @@ package::ExtractResult Extract(package::CPackageReader& reader, const std::strin
 int RunExtract(const ExtractOptions& options)
 {
     std::error_code error;
-    const fs::path carrier = fs::absolute(options.carrier, error);
+    const fs::path carrier = fs::absolute(SystemText(options.carrier), error);
     if (error)
         return Fail(kExitIoError, "cannot find " + options.carrier + ": " + error.message());
     // The carrier writes its target relative to the folder it runs in; so do we.
-    fs::current_path(options.directory, error);
+    fs::current_path(SystemText(options.directory), error);
     if (error)
         return Fail(kExitIoError, "cannot enter folder " + options.directory + ": " + error.message());
 
@@ -88,7 +89,7 @@ int RunExtract(const ExtractOptions& options)
         return Fail(kExitVerificationFailed, "target name \"" + EscapeForTerminal(identity->targetName.data()) +
                                                  "\" is refused: " + refusal +
                                                  "; nothing was written (--output FILE chooses a file of your own)");
-    const package::ExtractResult result = Extract(reader, options.output);
+    const package::ExtractResult result = Extract(reader, SystemText(options.output));
     reader.Close();
 
     const char* message = package::ExtractResultMessage(result);

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <iostream>
 
+#include "CodePage.h"
+#include "CodePageText.h"
 #include "Commands.h"
 #include "EmbeddedStub.h"
 #include "ExitCodes.h"
@@ -11,7 +13,6 @@
 #include "Messages.h"
 #include "PackageWriter.h"
 #include "PeImage.h"
-#include "TextEscaping.h"
 
 namespace fs = std::filesystem;
 
@@ -23,6 +24,7 @@ struct PackOptions {
     std::string label;
     std::string target;  // empty: the firmware's file name
     std::string stub;    // empty: the stub built into firmpack
+    int codePage = kNoCodePage;
     bool noAlign = false;
 };
 
@@ -46,11 +48,20 @@ bool IsUnusableStub(const std::string& path)
 
 int RunPack(const PackOptions& options)
 {
-    const std::string target = options.target.empty() ? fs::path(options.firmware).filename().string() : options.target;
-    if (!options.stub.empty() && IsUnusableStub(options.stub))
+    // The default target is the firmware's file name as typed, so that it converts as a typed one does.
+    const std::string typedTarget =
+        options.target.empty() ? fs::u8path(options.firmware).filename().u8string() : options.target;
+    std::string label, target;
+    std::string problem = ToFieldBytes(options.label, "label", options.codePage, label);
+    if (problem.empty())
+        problem = ToFieldBytes(typedTarget, "target name", options.codePage, target);
+    if (!problem.empty())
+        return Fail(kExitUsage, problem);
+    const std::string stub = SystemText(options.stub);
+    if (!stub.empty() && IsUnusableStub(stub))
         return Fail(kExitUsage, "stub " + options.stub + " is not a Windows executable (no MZ/PE header)");
 
-    package::PackageRequest request{options.stub, options.firmware, options.output, options.label, target};
+    package::PackageRequest request{stub, SystemText(options.firmware), SystemText(options.output), label, target};
     request.alignForSigning = !options.noAlign;
     if (options.stub.empty()) {
         request.embeddedStub = kEmbeddedStub;
@@ -65,11 +76,12 @@ int RunPack(const PackOptions& options)
     case package::WriteError::Io:
         return Fail(kExitIoError, error);
     }
-    if (!EndsWithExe(options.output))
+    if (!EndsWithExe(SystemText(options.output)))
         Warn(options.output + " does not end in \".exe\": the carrier looks for <its name>.exe in its "
              "folder and will not find its own package under this name");
     std::cout << "packed " << options.firmware << " into " << options.output << " (target \""
-              << EscapeForTerminal(target) << "\", label \"" << EscapeForTerminal(options.label) << "\")\n";
+              << ShowForTerminal(target, options.codePage) << "\", label \"" << ShowForTerminal(label, options.codePage)
+              << "\")\n";
     return kExitSuccess;
 }
 
@@ -85,6 +97,9 @@ void SetupPack(CLI::App& app, int& exitCode)
     pack->add_option("--target", options->target,
                      "File name the carrier writes (up to 16 bytes; default: FIRMWARE's file name)");
     pack->add_option("--stub", options->stub, "Stub executable to use instead of the built-in one");
+    AddCodePageOption(*pack, options->codePage,
+                      "Windows code page to store label and target name in (949, 932, 936, 950, 1250-1258); "
+                      "raw: the bytes exactly as given. Without it both must be plain ASCII");
     pack->add_flag("--no-align", options->noAlign,
                    "Write the exact layout, without the zero bytes that round the carrier to a multiple of 8 "
                    "(a carrier signed afterwards may then no longer find its package)");

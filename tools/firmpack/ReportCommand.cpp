@@ -3,6 +3,8 @@
 #include <nlohmann/json.hpp>
 
 #include "CarrierReport.h"
+#include "CodePage.h"
+#include "CodePageText.h"
 #include "Commands.h"
 #include "ExitCodes.h"
 #include "Messages.h"
@@ -14,6 +16,7 @@ namespace {
 struct InspectOptions {
     std::string carrier;
     bool json = false;
+    int codePage = kNoCodePage;
 };
 
 nlohmann::ordered_json OrNull(bool present, std::int64_t value)
@@ -21,7 +24,25 @@ nlohmann::ordered_json OrNull(bool present, std::int64_t value)
     return present ? nlohmann::ordered_json(value) : nlohmann::ordered_json(nullptr);
 }
 
-nlohmann::ordered_json ToJson(const CarrierReport& r, const std::string& sha256)
+// Label and target name decoded from the code page given; without one, each byte as a code point.
+void AddTexts(nlohmann::ordered_json& json, const CarrierReport& r, int codePage)
+{
+    const bool decoded = codePage > kRawBytes;
+    const auto text = [&](const std::string& bytes) {
+        return decoded ? DecodeToUtf8(bytes, codePage) : BytesAsLatin1Utf8(bytes);
+    };
+    json["text_encoding"] = decoded ? "code page " + std::to_string(codePage) +
+                                          ": label and target_name are decoded from it, a byte that starts no "
+                                          "character there as U+FFFD; the _hex fields give the raw bytes"
+                                    : "label and target_name carry each byte as the code point of the same value "
+                                      "(U+0000-U+00FF); the _hex fields give the raw bytes";
+    json["label"] = text(r.label);
+    json["label_hex"] = HexBytes(r.label);
+    json["target_name"] = text(r.targetName);
+    json["target_name_hex"] = HexBytes(r.targetName);
+}
+
+nlohmann::ordered_json ToJson(const CarrierReport& r, const std::string& sha256, int codePage)
 {
     const package::Verification& v = r.verification;
     const char* message = package::ExtractResultMessage(r.verdict);
@@ -31,12 +52,7 @@ nlohmann::ordered_json ToJson(const CarrierReport& r, const std::string& sha256)
     json["stub_end"] = r.stubEnd ? nlohmann::ordered_json(*r.stubEnd) : nullptr;
     json["package_found"] = PackageFound(r);
     json["header_position"] = r.headerPosition;
-    json["text_encoding"] = "label and target_name carry each byte as the code point of the same value "
-                            "(U+0000-U+00FF); the _hex fields give the raw bytes";
-    json["label"] = BytesAsLatin1Utf8(r.label);
-    json["label_hex"] = HexBytes(r.label);
-    json["target_name"] = BytesAsLatin1Utf8(r.targetName);
-    json["target_name_hex"] = HexBytes(r.targetName);
+    AddTexts(json, r, codePage);
     json["payload_length"] = v.length;
     json["payload_fits"] = v.fits;
     json["stored_checksum"] = v.fits ? nlohmann::ordered_json(v.storedChecksum) : nullptr;
@@ -52,15 +68,15 @@ nlohmann::ordered_json ToJson(const CarrierReport& r, const std::string& sha256)
     return json;
 }
 
-void PrintText(const CarrierReport& r, const std::string& sha256)
+void PrintText(const CarrierReport& r, const std::string& sha256, int codePage)
 {
     const package::Verification& v = r.verification;
     const auto checksum = [&](std::uint32_t value) { return v.fits ? std::to_string(value) : std::string("not read"); };
     std::cout << "carrier            " << r.path << " (" << r.fileSize << " bytes)\n"
               << "stub ends at       " << (r.stubEnd ? std::to_string(*r.stubEnd) : "not a Windows executable") << "\n"
               << "header position    " << r.headerPosition << "\n"
-              << "label              " << EscapeForTerminal(r.label) << "\n"
-              << "target name        " << EscapeForTerminal(r.targetName) << "\n"
+              << "label              " << ShowForTerminal(r.label, codePage) << "\n"
+              << "target name        " << ShowForTerminal(r.targetName, codePage) << "\n"
               << "payload length     " << v.length << " bytes" << (v.fits ? "" : " (past the end of the file)") << "\n"
               << "stored checksum    " << checksum(v.storedChecksum) << "\n"
               << "computed checksum  " << checksum(v.computedChecksum) << "\n"
@@ -82,14 +98,16 @@ void PrintText(const CarrierReport& r, const std::string& sha256)
 
 int RunInspect(const InspectOptions& options)
 {
-    const auto report = ReadCarrierReport(options.carrier);
+    const auto report = ReadCarrierReport(SystemText(options.carrier));
     if (!report)
         return Fail(kExitIoError, "cannot open " + options.carrier + " for reading");
     const std::string sha256 = PayloadSha256(*report);
+    // A file name that is not UTF-8 shows U+FFFD where JSON cannot carry its bytes.
     if (options.json)
-        std::cout << ToJson(*report, sha256).dump(2) << '\n';
+        std::cout << ToJson(*report, sha256, options.codePage).dump(2, ' ', false, nlohmann::json::error_handler_t::replace)
+                  << '\n';
     else
-        PrintText(*report, sha256);
+        PrintText(*report, sha256, options.codePage);
     return kExitSuccess;
 }
 
@@ -101,5 +119,8 @@ void SetupInspect(CLI::App& app, int& exitCode)
     CLI::App* inspect = app.add_subcommand("inspect", "Show what a carrier holds and the verdict it would reach");
     inspect->add_option("CARRIER", options->carrier, "Carrier to read")->required();
     inspect->add_flag("--json", options->json, "Print the report as JSON");
+    AddCodePageOption(*inspect, options->codePage,
+                      "Show label and target name decoded from this Windows code page (949, 932, 936, 950, "
+                      "1250-1258); raw or without it: byte by byte");
     inspect->callback([options, &exitCode] { exitCode = RunInspect(*options); });
 }

@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "CarrierReport.h"
+#include "CodePage.h"
 #include "Commands.h"
 #include "ExitCodes.h"
 #include "Messages.h"
@@ -30,7 +31,7 @@ int RunVerify(const VerifyOptions& options)
 {
     if (!options.sha256.empty() && !IsSha256Hex(options.sha256))
         return Fail(kExitUsage, "--sha256 takes 64 hexadecimal digits, not \"" + options.sha256 + "\"");
-    const auto report = ReadCarrierReport(options.carrier);
+    const auto report = ReadCarrierReport(SystemText(options.carrier));
     if (!report)
         return Fail(kExitIoError, "cannot open " + options.carrier + " for reading");
     if (report->verdict != package::ExtractResult::Extracted)

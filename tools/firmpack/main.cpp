@@ -1,7 +1,9 @@
 // firmpack: builds, inspects, verifies and extracts firmware carriers.
+#include <algorithm>
 #include <iostream>
 #include <string>
 
+#include "CodePage.h"
 #include "Commands.h"
 #include "EmbeddedStub.h"
 #include "ExitCodes.h"
@@ -26,7 +28,9 @@ int main(int argc, char** argv)
     SetupExtract(app, exitCode);
 
     try {
-        app.parse(argc, argv);
+        std::vector<std::string> arguments = CommandLineArguments(argc, argv);
+        std::reverse(arguments.begin(), arguments.end());  // CLI11 takes them last first
+        app.parse(arguments);
     } catch (const CLI::Success& e) {
         return app.exit(e);  // --help, --version
     } catch (const CLI::ParseError& e) {

@@ -1,0 +1,142 @@
+#include "CodePageText.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "CodePage.h"
+#include "PackageLayout.h"
+#include "TextEscaping.h"
+#include "Utf8.h"
+
+namespace {
+
+// A piece of stored text: the bytes of one character with its UTF-8, or a byte that starts
+// no character (utf8 empty).
+struct Piece {
+    std::string bytes;
+    std::string utf8;
+};
+
+// The code pages leave C1 positions (0x81 in 1252) undefined. Windows passes such a byte
+// through as U+0080-U+009F while iconv refuses it; both count here as no character.
+bool IsC1Control(const std::string& utf8)
+{
+    return utf8.size() == 2 && static_cast<unsigned char>(utf8[0]) == 0xC2 && static_cast<unsigned char>(utf8[1]) < 0xA0;
+}
+
+std::vector<Piece> Decode(const std::string& bytes, int codePage)
+{
+    std::vector<Piece> pieces;
+    std::size_t used = 1;
+    for (std::size_t at = 0; at < bytes.size(); at += used) {
+        std::string utf8;
+        if (!DecodeCharacter(bytes, at, codePage, utf8, used) || IsC1Control(utf8)) {
+            utf8.clear();
+            used = 1;
+        }
+        pieces.push_back({bytes.substr(at, used), utf8});
+    }
+    return pieces;
+}
+
+bool IsPlainAscii(const std::string& text)
+{
+    return std::all_of(text.begin(), text.end(), [](unsigned char c) { return c < 0x80; });
+}
+
+// "é" (U+00E9): the character of `text` at `at`.
+std::string NameCharacter(const std::string& text, std::size_t at)
+{
+    char32_t codePoint = 0;
+    std::size_t length = 0;
+    ReadUtf8Character(text, at, codePoint, length);
+    char number[16];
+    std::snprintf(number, sizeof(number), "U+%04lX", static_cast<unsigned long>(codePoint));
+    return "\"" + text.substr(at, length) + "\" (" + number + ")";
+}
+
+std::string EncodingRefusal(Encoding result, const std::string& typed, const std::string& field, int codePage,
+                            std::size_t at)
+{
+    const std::string codePageName = "code page " + std::to_string(codePage);
+    switch (result) {
+    case Encoding::Converted:
+        break;
+    case Encoding::NoForm:
+        return field + " \"" + typed + "\": " + NameCharacter(typed, at) + " has no form in " + codePageName;
+    case Encoding::NotUtf8:
+        return field + " \"" + EscapeForTerminal(typed) + "\" is not UTF-8 text (--codepage raw stores bytes " +
+               "exactly as given)";
+    case Encoding::NoConverter:
+        return "this system cannot convert text into " + codePageName;
+    }
+    return "";
+}
+
+}  // namespace
+
+void AddCodePageOption(CLI::App& command, int& codePage, const std::string& description)
+{
+    std::vector<std::string> names;
+    for (int number : kCodePages)
+        names.push_back(std::to_string(number));
+    names.push_back("raw");
+    command
+        .add_option_function<std::string>(
+            "--codepage", [&codePage](const std::string& name) { codePage = name == "raw" ? kRawBytes : std::stoi(name); },
+            description)
+        ->check(CLI::IsMember(names))
+        ->type_name("CP");
+}
+
+std::string ToFieldBytes(const std::string& typed, const char* what, int codePage, std::string& stored)
+{
+    const std::string field(what);
+    if (codePage == kNoCodePage) {
+        stored = typed;
+        if (IsPlainAscii(typed))
+            return "";
+        return field + " \"" + typed + "\" is not plain ASCII: give --codepage with the code page of the Windows " +
+               "the carrier is for (949, 932, 936, 950, 1250-1258), or --codepage raw to store the bytes exactly as given";
+    }
+    if (codePage == kRawBytes) {
+        stored = SystemText(typed);
+        return "";
+    }
+    std::size_t at = 0;
+    const Encoding result = EncodeText(typed, codePage, stored, at);
+    if (result != Encoding::Converted)
+        return EncodingRefusal(result, typed, field, codePage, at);
+    // The format's rules hold for the stored bytes; the refusal quotes the text as typed.
+    if (stored.size() > static_cast<std::size_t>(package::kTextFieldSize))
+        return field + " \"" + typed + "\" is " + std::to_string(stored.size()) + " bytes long in code page " +
+               std::to_string(codePage) + "; at most " + std::to_string(package::kTextFieldSize) + " bytes fit";
+    if (stored.find(' ') != std::string::npos)
+        return field + " \"" + typed + "\" contains a space; the text would end there";
+    return "";
+}
+
+std::string ShowForTerminal(const std::string& bytes, int codePage)
+{
+    if (codePage <= kRawBytes)
+        return EscapeForTerminal(bytes);
+    std::string shown;
+    for (const Piece& piece : Decode(bytes, codePage)) {
+        if (piece.utf8.empty())
+            shown += EscapeForTerminal(piece.bytes);
+        else if (piece.utf8.size() == 1)
+            shown += EscapeForTerminal(piece.utf8);  // ASCII: controls and \ escaped as without a code page
+        else
+            shown += piece.utf8;
+    }
+    return shown;
+}
+
+std::string DecodeToUtf8(const std::string& bytes, int codePage)
+{
+    std::string text;
+    for (const Piece& piece : Decode(bytes, codePage))
+        text += piece.utf8.empty() ? "\xEF\xBF\xBD" : piece.utf8;
+    return text;
+}
