@@ -25,10 +25,10 @@ AboutMenuCheck CheckAboutMenu(HWND window)
         return AboutMenuCheck::NoSeparator;
     if (GetMenuItemID(menu, count - 1) != kAboutCommand)
         return AboutMenuCheck::WrongCommand;
-    char text[256] = {}, expected[256] = {};
-    GetMenuStringA(menu, count - 1, text, sizeof(text), MF_BYPOSITION);
-    if (LoadStringA(GetModuleHandleA(nullptr), kAboutText, expected, sizeof(expected)) == 0 ||
-        lstrcmpA(text, expected) != 0)
+    // Wide, so that the Korean text compares exactly on every system code page.
+    wchar_t text[256] = {}, expected[256] = {};
+    GetMenuStringW(menu, count - 1, text, 256, MF_BYPOSITION);
+    if (LoadStringW(GetModuleHandleW(nullptr), kAboutText, expected, 256) == 0 || lstrcmpW(text, expected) != 0)
         return AboutMenuCheck::WrongText;
     return AboutMenuCheck::Passes;
 }

@@ -122,18 +122,14 @@ TEST_F(PackageWriterTest, FailedWriteKeepsTheOldCarrierAndLeavesNoTemporaryFile)
     const Bytes old = {'o', 'l', 'd'};
     WriteBytes("carrier.exe", old);
     WriteBytes("small.bin", PatternBytes(100, 3));
-    const struct {
-        const char* input;
-        rlim_t limit;
-    } cases[] = {{"firmware.bin", 1000}, {"small.bin", 200}};
-    for (const auto& c : cases) {
+    for (const auto& [input, limit] : {std::pair<const char*, rlim_t>{"firmware.bin", 1000}, {"small.bin", 200}}) {
         std::string error;
         {
-            const FileSizeLimit full(c.limit);
-            EXPECT_EQ(WritePackage({c.input, c.input, "carrier.exe", "L", "out.bin"}, error).error, WriteError::Io);
+            const FileSizeLimit full(limit);
+            EXPECT_EQ(WritePackage({input, input, "carrier.exe", "L", "out.bin"}, error).error, WriteError::Io);
         }
         EXPECT_NE(error.find("carrier.exe"), std::string::npos) << error;
-        EXPECT_EQ(ReadBytes("carrier.exe"), old) << c.input;
+        EXPECT_EQ(ReadBytes("carrier.exe"), old) << input;
         EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"carrier.exe", "firmware.bin", "small.bin", "stub.exe"}));
     }
 }

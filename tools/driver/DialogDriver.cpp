@@ -68,6 +68,21 @@ HWND FindTopLevelDialog(DWORD processId, HWND owner)
 
 }  // namespace
 
+MessageBoxView ReadMessageBox(HWND box)
+{
+    MessageBoxView view{box, WindowText(box), "", {}};
+    for (HWND child : Children(box)) {
+        if (!Visible(child))
+            continue;
+        const std::string className = ClassName(child);
+        if (className == "Static" && view.text.empty())
+            view.text = WindowText(child);
+        else if (className == "Button")
+            view.buttons.push_back(WindowText(child));
+    }
+    return view;
+}
+
 UniqueHandle::~UniqueHandle()
 {
     Reset(nullptr);
@@ -192,18 +207,7 @@ std::optional<MessageBoxView> DialogDriver::WaitForMessageBox(DWORD timeoutMs) c
         timeoutMs);
     if (!found || !box)
         return std::nullopt;
-
-    MessageBoxView view{box, WindowText(box), "", {}};
-    for (HWND child : Children(box)) {
-        if (!Visible(child))
-            continue;
-        const std::string className = ClassName(child);
-        if (className == "Static" && view.text.empty())
-            view.text = WindowText(child);
-        else if (className == "Button")
-            view.buttons.push_back(WindowText(child));
-    }
-    return view;
+    return ReadMessageBox(box);
 }
 
 void DialogDriver::Dismiss(const MessageBoxView& box) const

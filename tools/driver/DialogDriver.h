@@ -47,6 +47,8 @@ struct MessageBoxView {
     std::vector<std::string> buttons;  // texts of its visible buttons, in child order
 };
 
+MessageBoxView ReadMessageBox(HWND box);
+
 class DialogDriver {
 public:
     // Starts `exePath` with `workingDirectory` as its current folder. `templateSize` is the
