@@ -1,19 +1,45 @@
-// The field rules on arbitrary bytes, checked against the plain reading in Reference.cpp,
-// and the encoders' round trips. The input is cut into fixed slices:
+// The field rules on arbitrary bytes, checked against C's own strtoll and a plain reading of
+// a text field, and the encoders' round trips. The input is cut into fixed slices:
 //   [0, 10) a stored decimal field   [10, 26) a stored text field
 //   [26, 30) a number to encode      [30, 47) a text to encode
 // and the whole input is summed as payload.
 #include <algorithm>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "FieldEncoding.h"
 #include "FuzzCheck.h"
-#include "Reference.h"
 
 namespace {
 
-using fuzz::Bytes;
+using Bytes = std::vector<std::uint8_t>;
 using fuzz::Require;
+
+std::uint8_t Unscramble(std::uint8_t stored)
+{
+    return static_cast<std::uint8_t>(stored % 16 * 16 + stored / 16);
+}
+
+// Ten characters always fit a long long; the field keeps its low 32 bits.
+std::int32_t DecimalValue(const package::DecimalField& stored)
+{
+    char text[package::kDecimalFieldSize + 1] = {};
+    std::transform(stored.begin(), stored.end(), text, [](std::uint8_t b) { return char(Unscramble(b)); });
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(std::strtoll(text, nullptr, 10)));
+}
+
+std::string TextValue(const package::TextField& stored, bool scrambled)
+{
+    std::string text;
+    for (const std::uint8_t b : stored) {
+        const char c = char(scrambled ? Unscramble(b) : b);
+        if (c == ' ' || c == '\0')
+            break;
+        text += c;
+    }
+    return text;
+}
 
 // `N` bytes from `offset`; bytes past the end of the input read as zeros.
 template <std::size_t N>
@@ -27,9 +53,9 @@ std::array<std::uint8_t, N> Slice(const Bytes& input, std::size_t offset)
 
 void CheckFields(const package::DecimalField& decimal, const package::TextField& text)
 {
-    Require(package::ParseDecimalField(decimal) == fuzz::DecimalValue(decimal.data()), "a decimal field reads as atol does");
+    Require(package::ParseDecimalField(decimal) == DecimalValue(decimal), "a decimal field reads as atol does");
     for (const bool scrambled : {false, true})
-        Require(package::ParseTextField(text, scrambled).data() == fuzz::TextValue(text.data(), scrambled),
+        Require(package::ParseTextField(text, scrambled).data() == TextValue(text, scrambled),
                 "a text field ends at its first space or NUL");
 }
 
@@ -41,7 +67,7 @@ void CheckChecksum(const Bytes& input, std::uint32_t start)
     const std::uint32_t whole = package::AccumulateChecksum(first, input.data() + split, input.size() - split);
     std::uint32_t expected = start;
     for (const std::uint8_t b : input)
-        expected += fuzz::Unscramble(b);
+        expected += Unscramble(b);
     Require(whole == expected, "the checksum is the wrapped sum of the unscrambled bytes");
 }
 

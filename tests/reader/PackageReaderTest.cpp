@@ -69,6 +69,13 @@ TEST(PackageReader, ResultAndTargetForEachKindOfPackage)
         {"negative header: every field reads as empty", none, nullptr, nullptr, "-16", notWritable, kOldTarget},
         {"signed", [](CarrierImage& c) { c.certificate = PatternBytes(64, 3); }, nullptr, nullptr, nullptr, extracted,
          firmware},
+        // Behind a certificate the file goes on: the bound is the package's end, not the file's.
+        {"signed, length one byte into the checksum field",
+         [](CarrierImage& c) {
+             c.payload.clear();
+             c.certificate = PatternBytes(64, 3);
+         },
+         "1", "048", nullptr, mismatch, kOldTarget},
         {"signed, negative header: nothing of the certificate is read",
          [](CarrierImage& c) { c.certificate = CertificateLikeAPackage(); }, nullptr, nullptr, "-1", notWritable,
          kOldTarget},
@@ -85,7 +92,9 @@ TEST(PackageReader, ResultAndTargetForEachKindOfPackage)
         WriteBytes("fw.bin", kOldTarget);
         for (const bool inspect : {true, false}) {
             CPackageReader reader;
-            ASSERT_TRUE(reader.OpenPath("carrier.exe")) << c.name;
+            const auto identity = reader.OpenPath("carrier.exe");
+            ASSERT_TRUE(identity) << c.name;
+            EXPECT_TRUE(c.result != extracted || identity->label.data() == std::string("Board-7")) << c.name;
             EXPECT_EQ(inspect ? reader.PredictResult(reader.Verify()) : reader.VerifyAndExtract(), c.result) << c.name;
         }
         EXPECT_EQ(ReadBytes("fw.bin"), c.target) << c.name;

@@ -44,6 +44,7 @@ TEST(DecimalField, ValueAndWhetherItIsAPlainNumber)
         {"          ", 0, true},
         {"42abcdefgh", 42, false},
         {"42 7", 42, false},
+        {"42\t", 42, false},
         {"0000000\xcc" "00", 0, false},  // a damaged digit: what precedes it reads as 0
         {"- 5", 0, false},
         {"2147483647", 2147483647, true},
