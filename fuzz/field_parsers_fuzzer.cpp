@@ -1,7 +1,8 @@
 // The field rules on arbitrary bytes, checked against C's own strtoll and a plain reading of
-// a text field, and the encoders' round trips. The input is cut into fixed slices:
+// a text field, and the encoders' round trips. The input, padded with zeros to 47 bytes, is
+// cut into fixed slices:
 //   [0, 10) a stored decimal field   [10, 26) a stored text field
-//   [26, 30) a number to encode      [30, 47) a text to encode
+//   [26, 30) a number to encode      [30, 47) a text to encode (as long as the input goes)
 // and the whole input is summed as payload.
 #include <algorithm>
 #include <cstdlib>
@@ -13,7 +14,6 @@
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
 using fuzz::Require;
 
 std::uint8_t Unscramble(std::uint8_t stored)
@@ -21,59 +21,41 @@ std::uint8_t Unscramble(std::uint8_t stored)
     return static_cast<std::uint8_t>(stored % 16 * 16 + stored / 16);
 }
 
-// Ten characters always fit a long long; the field keeps its low 32 bits.
-std::int32_t DecimalValue(const package::DecimalField& stored)
+void CheckFields(const std::uint8_t* stored)
 {
-    char text[package::kDecimalFieldSize + 1] = {};
-    std::transform(stored.begin(), stored.end(), text, [](std::uint8_t b) { return char(Unscramble(b)); });
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(std::strtoll(text, nullptr, 10)));
-}
-
-std::string TextValue(const package::TextField& stored, bool scrambled)
-{
-    std::string text;
-    for (const std::uint8_t b : stored) {
-        const char c = char(scrambled ? Unscramble(b) : b);
-        if (c == ' ' || c == '\0')
-            break;
-        text += c;
+    package::DecimalField decimal;
+    package::TextField text;
+    std::copy_n(stored, decimal.size(), decimal.begin());
+    std::copy_n(stored + decimal.size(), text.size(), text.begin());
+    // Ten characters always fit a long long; the field keeps its low 32 bits.
+    char digits[package::kDecimalFieldSize + 1] = {};
+    std::transform(decimal.begin(), decimal.end(), digits, Unscramble);
+    Require(package::ParseDecimalField(decimal) == std::int32_t(std::uint32_t(std::strtoll(digits, nullptr, 10))),
+            "a decimal field reads as atol does");
+    for (const bool scrambled : {false, true}) {
+        std::string plain;
+        for (const std::uint8_t b : text)
+            plain += char(scrambled ? Unscramble(b) : b);
+        plain.erase(std::find_if(plain.begin(), plain.end(), [](char c) { return c == ' ' || c == '\0'; }), plain.end());
+        Require(package::ParseTextField(text, scrambled).data() == plain, "a text field ends at its first space or NUL");
     }
-    return text;
-}
-
-// `N` bytes from `offset`; bytes past the end of the input read as zeros.
-template <std::size_t N>
-std::array<std::uint8_t, N> Slice(const Bytes& input, std::size_t offset)
-{
-    std::array<std::uint8_t, N> bytes{};
-    for (std::size_t i = 0; i < N && offset + i < input.size(); ++i)
-        bytes[i] = input[offset + i];
-    return bytes;
-}
-
-void CheckFields(const package::DecimalField& decimal, const package::TextField& text)
-{
-    Require(package::ParseDecimalField(decimal) == DecimalValue(decimal), "a decimal field reads as atol does");
-    for (const bool scrambled : {false, true})
-        Require(package::ParseTextField(text, scrambled).data() == TextValue(text, scrambled),
-                "a text field ends at its first space or NUL");
 }
 
 // Summing in two parts from any start equals the plain sum, wrapped to 32 bits.
-void CheckChecksum(const Bytes& input, std::uint32_t start)
+void CheckChecksum(const std::uint8_t* data, std::size_t size, std::uint32_t start)
 {
-    const std::size_t split = input.empty() ? 0 : input[0] % (input.size() + 1);
-    const std::uint32_t first = package::AccumulateChecksum(start, input.data(), split);
-    const std::uint32_t whole = package::AccumulateChecksum(first, input.data() + split, input.size() - split);
+    const std::size_t split = size == 0 ? 0 : data[0] % (size + 1);
+    const std::uint32_t first = package::AccumulateChecksum(start, data, split);
     std::uint32_t expected = start;
-    for (const std::uint8_t b : input)
-        expected += Unscramble(b);
-    Require(whole == expected, "the checksum is the wrapped sum of the unscrambled bytes");
+    for (std::size_t i = 0; i < size; ++i)
+        expected += Unscramble(data[i]);
+    Require(package::AccumulateChecksum(first, data + split, size - split) == expected,
+            "the checksum is the wrapped sum of the unscrambled bytes");
 }
 
 void CheckRoundTrips(std::uint32_t value, const std::string& text)
 {
-    Require(static_cast<std::uint32_t>(package::ParseDecimalField(package::EncodeDecimalField(value))) == value,
+    Require(std::uint32_t(package::ParseDecimalField(package::EncodeDecimalField(value))) == value,
             "an encoded number reads back as the same 32-bit pattern");
     const bool valid = package::CheckFieldText(text, "label").empty();
     for (const bool scrambled : {false, true}) {
@@ -87,13 +69,13 @@ void CheckRoundTrips(std::uint32_t value, const std::string& text)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const Bytes input(data, data + size);
-    const auto number = Slice<4>(input, 26);
-    const std::uint32_t value = number[0] | number[1] << 8 | number[2] << 16 | std::uint32_t{number[3]} << 24;
-    const std::size_t textStart = size < 30 ? size : 30;
+    std::vector<std::uint8_t> input(data, data + size);
+    input.resize(std::max<std::size_t>(size, 47));
+    const std::uint32_t value = input[26] | input[27] << 8 | input[28] << 16 | std::uint32_t{input[29]} << 24;
+    const std::size_t textStart = std::min<std::size_t>(size, 30), textEnd = std::min<std::size_t>(size, 47);
 
-    CheckFields(Slice<package::kDecimalFieldSize>(input, 0), Slice<package::kTextFieldSize>(input, 10));
-    CheckChecksum(input, value);
-    CheckRoundTrips(value, std::string(input.begin() + textStart, input.begin() + std::min(size, textStart + 17)));
+    CheckFields(input.data());
+    CheckChecksum(data, size, value);
+    CheckRoundTrips(value, std::string(input.begin() + textStart, input.begin() + textEnd));
     return 0;
 }
