@@ -40,3 +40,9 @@ as_test_user() {
         HOME="${HOME:-$root/build/test-home}" "$@"
     fi
 }
+
+# The window frames' glyphs (the close box's cross) come from the Marlett font of fonts-wine,
+# which Wine's 32-bit side finds only in the prefix's own Fonts folder.
+add_wine_glyphs() {
+    as_test_user cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+}

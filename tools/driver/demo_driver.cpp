@@ -23,12 +23,13 @@ int Fail(const std::string& message)
 }
 
 // Has `painted` draw itself before a screenshot of `window`; first checks that it answers
-// at all, since UpdateWindow would wait forever on a hung program.
+// at all, since RedrawWindow would wait forever on a hung program.
 bool Shoot(HWND painted, HWND window, const std::string& path)
 {
     if (!SendMessageTimeoutA(painted, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, nullptr))
         return false;
-    UpdateWindow(painted);
+    // Children too: a message box's text is a child window, painted after its frame.
+    RedrawWindow(painted, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     return WaitUntil([&] { return SaveWindowScreenshot(window, path); }, kTimeoutMs);
 }
 
