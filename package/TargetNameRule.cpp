@@ -16,22 +16,23 @@ char Upper(char c)
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-// A Windows device name before the first dot ("nul", "COM3.bin"): opening it reaches the
-// device, in whatever folder. Windows also takes the superscript digits one, two and three
-// (0xB9, 0xB2, 0xB3 in the Western code page) as port numbers.
+// A Windows device name before the first dot ("nul", "COM3.bin", "CONOUT$"): opening it
+// reaches the device, in whatever folder. Windows also takes the superscript digits one,
+// two and three (0xB9, 0xB2, 0xB3 in the Western code page) as port numbers.
 bool IsDeviceName(const char* component, std::size_t length)
 {
     const char* dot = static_cast<const char*>(std::memchr(component, '.', length));
     const std::size_t stem = dot != nullptr ? static_cast<std::size_t>(dot - component) : length;
-    char name[5] = {};
-    if (stem < 3 || stem > 4)
+    char name[8] = {};
+    if (stem < 3 || stem > 7)
         return false;
     for (std::size_t i = 0; i < stem; ++i)
         name[i] = Upper(component[i]);
-    if (stem == 3)
-        return std::strcmp(name, "CON") == 0 || std::strcmp(name, "PRN") == 0 || std::strcmp(name, "AUX") == 0 ||
-               std::strcmp(name, "NUL") == 0;
-    const bool port = std::strncmp(name, "COM", 3) == 0 || std::strncmp(name, "LPT", 3) == 0;
+    static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+    for (const char* device : kDevices)
+        if (std::strcmp(name, device) == 0)
+            return true;
+    const bool port = stem == 4 && (std::strncmp(name, "COM", 3) == 0 || std::strncmp(name, "LPT", 3) == 0);
     return port && ((name[3] >= '1' && name[3] <= '9') || std::strchr("\xB9\xB2\xB3", name[3]) != nullptr);
 }
 

@@ -1,8 +1,5 @@
 #!/usr/bin/python3
-"""Compares the built carrier's resources, as pefile reads them, with EXPECTED.
-
-Usage: /usr/bin/python3 check_resources.py OrvaneFirmUp.exe   (needs Debian's python3-pefile)
-"""
+"""check_resources.py OrvaneFirmUp.exe: its resources, as Debian's python3-pefile reads them, against EXPECTED."""
 import re
 import struct
 import sys
@@ -13,18 +10,14 @@ import pefile
 
 ROOT = Path(__file__).resolve().parents[2]
 # The numbers the program and its resource script share, and the project's version.
-ID = {name: int(value, 0) for name, value in
-      re.findall(r"#define (\w+) (\w+)", (ROOT / "res/resource.h").read_text())}
+ID = {name: int(value, 0) for name, value in re.findall(r"#define (\w+) (\w+)", (ROOT / "res/resource.h").read_text())}
 VERSION = re.search(r"project\(\w+ VERSION ([\d.]+)", (ROOT / "CMakeLists.txt").read_text())[1]
 RT = pefile.RESOURCE_TYPE
 IDOK, IDCANCEL, NO_ID, BUTTON, STATIC = 1, 2, 0xFFFF, 0x80, 0x82
 STYLES = {"POPUP": 0x80000000, "CHILD": 0x40000000, "VISIBLE": 0x10000000, "CAPTION": 0xC00000,
           "SYSMENU": 0x80000, "GROUP": 0x20000, "TABSTOP": 0x10000, "APPWINDOW": 0x40000,
           "MODALFRAME": 0x80, "SETFONT": 0x40, "NOPREFIX": 0x80, "BITMAP": 0xE, "DEFPUSHBUTTON": 1}
-
-
-def style(names):
-    return sum(STYLES[name] for name in names.split())
+style = lambda names: sum(STYLES[name] for name in names.split())
 
 
 EXPECTED = {
@@ -48,54 +41,43 @@ EXPECTED = {
                            (BUTTON, "Exit", IDCANCEL, style("CHILD VISIBLE TABSTOP"))]),
     # file and product version, FileOS (32-bit Windows), FileType (application)
     "fixed version": (VERSION, VERSION, 0x4, 1),
-    "version strings": {
-        "041204B0": {
-            "CompanyName": "", "FileDescription": "OrvaneFirmUp MFC 응용 프로그램",
-            "FileVersion": VERSION.replace(".", ", "), "InternalName": "OrvaneFirmUp",
-            "LegalCopyright": "Copyright (C) 2026 Orvane", "LegalTrademarks": "",
-            "OriginalFilename": "OrvaneFirmUp.EXE", "ProductName": "OrvaneFirmUp 응용 프로그램",
-            "ProductVersion": VERSION.replace(".", ", ")}},
+    "version strings": {"041204B0": {
+        "CompanyName": "", "FileDescription": "OrvaneFirmUp MFC 응용 프로그램", "InternalName": "OrvaneFirmUp",
+        "FileVersion": VERSION.replace(".", ", "), "ProductVersion": VERSION.replace(".", ", "),
+        "LegalCopyright": "Copyright (C) 2026 Orvane", "LegalTrademarks": "", "OriginalFilename": "OrvaneFirmUp.EXE",
+        "ProductName": "OrvaneFirmUp 응용 프로그램"}},
     "translations": {"Translation": "0x0412 0x04b0"},
     "execution levels": [{"level": "asInvoker", "uiAccess": "false"}],
 }
 
 
-def text_or_ordinal(data, at):
-    """A template's zero-terminated UTF-16 text, or the number after 0xFFFF; and what follows."""
-    if data[at:at + 2] == b"\xff\xff":
-        return struct.unpack_from("<H", data, at + 2)[0], at + 4
-    end = at
-    while end < len(data) and data[end:end + 2] != b"\0\0":
-        end += 2
-    return data[at:end].decode("utf-16-le"), end + 2
-
-
 def dialog(data):
     """pefile leaves dialog templates (classic or extended) as bytes: their fields, in order."""
-    extended = data[2:4] == b"\xff\xff"
-    if extended:
-        ex_style, dialog_style, count = struct.unpack_from("<IIH", data, 8)
-    else:
-        dialog_style, ex_style, count = struct.unpack_from("<IIH", data)
-    _, at = text_or_ordinal(data, 26 if extended else 18)  # menu
-    _, at = text_or_ordinal(data, at)  # window class
-    caption, at = text_or_ordinal(data, at)
-    point_size = struct.unpack_from("<H", data, at)[0]
-    typeface, at = text_or_ordinal(data, at + (6 if extended else 2))
+    extended, at = data[2:4] == b"\xff\xff", 0
+
+    def take(layout):
+        nonlocal at
+        values = struct.unpack_from("<" + layout, data, at)
+        at += struct.calcsize("<" + layout)
+        return values
+
+    def text():  # zero-terminated UTF-16, or a number after 0xFFFF
+        if data[at:at + 2] == b"\xff\xff":
+            return take("2xH")[0]
+        end = next(i for i in range(at, len(data), 2) if data[i:i + 2] == b"\0\0")
+        return take(f"{end - at}s2x")[0].decode("utf-16-le")
+
+    first, second, count = take("8xIIH8x" if extended else "IIH8x")
+    dialog_style, ex_style = (second, first) if extended else (first, second)
+    _menu, _window_class, caption = text(), text(), text()
+    font = take("H4x" if extended else "H")[0], text()
     controls = []
     for _ in range(count):
         at = (at + 3) & ~3
-        if extended:
-            _, _, item_style, ident = struct.unpack_from("<III8xI", data, at)
-            at += 24
-        else:
-            item_style, _, ident = struct.unpack_from("<II8xH", data, at)
-            at += 18
-        cls, at = text_or_ordinal(data, at)
-        text, at = text_or_ordinal(data, at)
-        at += 2 + struct.unpack_from("<H", data, at)[0]  # creation data
-        controls.append((cls, text, ident, item_style))
-    return dialog_style, ex_style, caption, (point_size, typeface), controls
+        item_style, ident = take("8xI8xI" if extended else "I12xH")
+        controls.append((text(), text(), ident, item_style))
+        at += 2 + struct.unpack_from("<H", data, at)[0]  # past the creation data
+    return dialog_style, ex_style, caption, font, controls
 
 
 def actual(pe):
@@ -105,7 +87,7 @@ def actual(pe):
             for lang in name.directory.entries:
                 resources.append((kind.id, name.id, lang.data.lang, lang.data.sublang))
                 data[(kind.id, name.id)] = pe.get_data(lang.data.struct.OffsetToData, lang.data.struct.Size)
-            strings.update(getattr(name.directory, "strings", {}) if kind.id == RT["RT_STRING"] else {})
+            strings.update(getattr(name.directory, "strings", {}))  # string tables only
     fixed, blocks = pe.VS_FIXEDFILEINFO[0], pe.FileInfo[0]
     dotted = lambda ms, ls: f"{ms >> 16}.{ms & 0xFFFF}.{ls >> 16}.{ls & 0xFFFF}"
     manifest = ET.fromstring(data[(RT["RT_MANIFEST"], 1)])
@@ -123,21 +105,7 @@ def actual(pe):
     }
 
 
-def main(argv):
-    if len(argv) != 2:
-        print(__doc__.strip(), file=sys.stderr)
-        return 2
-    try:
-        found = actual(pefile.PE(argv[1]))
-    except (OSError, KeyError, IndexError, AttributeError, struct.error, ET.ParseError, pefile.PEFormatError) as error:
-        print(f"{argv[1]}: cannot read resources: {error!r}", file=sys.stderr)
-        return 1
-    diffs = [f"{key}:\n  expected {value!r}\n  got      {found[key]!r}"
-             for key, value in EXPECTED.items() if found[key] != value]
-    print(*diffs, sep="\n", file=sys.stderr)
-    print(f"{argv[1]}: {len(EXPECTED) - len(diffs)} of {len(EXPECTED)} resource checks hold")
-    return 1 if diffs else 0
-
-
-if __name__ == "__main__":
-    sys.exit(main(sys.argv))
+found = actual(pefile.PE(sys.argv[1]))
+diffs = [f"{key}:\n  expected {want!r}\n  got      {found[key]!r}" for key, want in EXPECTED.items() if found[key] != want]
+print(*diffs, f"{sys.argv[1]}: {len(EXPECTED) - len(diffs)} of {len(EXPECTED)} resource checks hold", sep="\n")
+sys.exit(1 if diffs else 0)

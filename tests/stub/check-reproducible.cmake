@@ -1,32 +1,22 @@
 # cmake -DSOURCE=dir -DSTUB=path -DSCRATCH=dir [-DEPOCH=seconds] -P check-reproducible.cmake
-# Builds the stub again from a copy of the sources in another folder and compares the bytes
-# with STUB: a vendor must be able to rebuild the stub they ship and get the same file.
-# EPOCH is the SOURCE_DATE_EPOCH that STUB's build was configured with, if any.
+# Builds the stub again from a copy of the sources elsewhere: a vendor must be able to rebuild the
+# stub they ship and get the same bytes. EPOCH: the SOURCE_DATE_EPOCH STUB's build saw, if any.
 file(REMOVE_RECURSE "${SCRATCH}")
-set(copy "${SCRATCH}/src")
-file(MAKE_DIRECTORY "${copy}")
 # Everything but the outputs and the history: the copy's own build must not touch ours.
-file(GLOB entries LIST_DIRECTORIES true RELATIVE "${SOURCE}" "${SOURCE}/*")
-list(REMOVE_ITEM entries build dist .git)
-foreach(entry IN LISTS entries)
-  file(COPY "${SOURCE}/${entry}" DESTINATION "${copy}")
-endforeach()
-if(EPOCH STREQUAL "")
-  unset(ENV{SOURCE_DATE_EPOCH})
-else()
+file(GLOB entries LIST_DIRECTORIES true "${SOURCE}/*")
+list(FILTER entries EXCLUDE REGEX "/(build|dist|\\.git)$")
+file(COPY ${entries} DESTINATION "${SCRATCH}/src")
+unset(ENV{SOURCE_DATE_EPOCH})
+if(NOT EPOCH STREQUAL "")
   set(ENV{SOURCE_DATE_EPOCH} "${EPOCH}")
 endif()
 foreach(step "--preset;windows;-DBUILD_TESTING=OFF" "--build;--preset;windows;--target;OrvaneFirmUp")
-  execute_process(COMMAND ${CMAKE_COMMAND} ${step} WORKING_DIRECTORY "${copy}" RESULT_VARIABLE failed
-                  OUTPUT_VARIABLE out ERROR_VARIABLE out)
-  if(failed)
-    message(FATAL_ERROR "cmake ${step} failed:\n${out}")
-  endif()
+  execute_process(COMMAND ${CMAKE_COMMAND} ${step} WORKING_DIRECTORY "${SCRATCH}/src" COMMAND_ERROR_IS_FATAL ANY)
 endforeach()
 file(SHA256 "${STUB}" first)
-file(SHA256 "${copy}/dist/OrvaneFirmUp.exe" second)
-message(STATUS "stub built here:  ${first}\nstub built again: ${second}")
+file(SHA256 "${SCRATCH}/src/dist/OrvaneFirmUp.exe" second)
 if(NOT first STREQUAL second)
-  message(FATAL_ERROR "the stub built in ${copy} differs from ${STUB}; both are kept (is the build up to date?)")
+  message(FATAL_ERROR "the stub built again in ${SCRATCH}/src (${second}) differs from ${STUB} (${first}); "
+                      "both are kept (is the build up to date?)")
 endif()
 file(REMOVE_RECURSE "${SCRATCH}")
