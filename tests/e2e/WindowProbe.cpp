@@ -1,51 +1,23 @@
-// Loaded into the program under test by RemoteProbe's message hook; answers its questions
-// on the window's own thread, as the window system itself would ask them there.
-#include "RemoteProbe.h"
-
-using e2e::AboutMenuCheck;
-using e2e::ProbeQuestion;
+// Hooked into the carrier's dialog thread by the test, to answer there what Wine answers only there.
+#include <windows.h>
 
 namespace {
 
-constexpr UINT kAboutCommand = 0x0010;
-constexpr UINT kAboutText = 101;
-
-AboutMenuCheck CheckAboutMenu(HWND window)
+// The system menu ends with a separator and the About entry: command 0x0010, string 101.
+bool AboutEntryEndsTheSystemMenu(HWND dialog)
 {
-    HMENU menu = GetSystemMenu(window, FALSE);
-    if (menu == nullptr)
-        return AboutMenuCheck::NoSystemMenu;
-    const int count = GetMenuItemCount(menu);
-    if (count < 2)
-        return AboutMenuCheck::TooFewItems;
-    MENUITEMINFOA separator = {};
-    separator.cbSize = sizeof(separator);
-    separator.fMask = MIIM_FTYPE;
-    if (!GetMenuItemInfoA(menu, count - 2, TRUE, &separator) || (separator.fType & MFT_SEPARATOR) == 0)
-        return AboutMenuCheck::NoSeparator;
-    if (GetMenuItemID(menu, count - 1) != kAboutCommand)
-        return AboutMenuCheck::WrongCommand;
-    // Wide, so that the Korean text compares exactly on every system code page.
-    wchar_t text[256] = {}, expected[256] = {};
-    GetMenuStringW(menu, count - 1, text, 256, MF_BYPOSITION);
-    if (LoadStringW(GetModuleHandleW(nullptr), kAboutText, expected, 256) == 0 || lstrcmpW(text, expected) != 0)
-        return AboutMenuCheck::WrongText;
-    return AboutMenuCheck::Passes;
+    HMENU menu = GetSystemMenu(dialog, FALSE);
+    const int count = menu ? GetMenuItemCount(menu) : 0;
+    wchar_t text[256] = {}, expected[256] = {};  // wide: the Korean text compares on every code page
+    return count >= 2 && (GetMenuState(menu, count - 2, MF_BYPOSITION) & MF_SEPARATOR) &&
+           GetMenuItemID(menu, count - 1) == 0x0010 && GetMenuStringW(menu, count - 1, text, 256, MF_BYPOSITION) &&
+           LoadStringW(GetModuleHandleW(nullptr), 101, expected, 256) && lstrcmpW(text, expected) == 0;
 }
 
-LRESULT Answer(HWND window, ProbeQuestion question)
+bool DragsTheWindowIcon(HWND dialog)
 {
-    switch (question) {
-    case ProbeQuestion::Ping:
-        return e2e::kPingAnswer;
-    case ProbeQuestion::DragIcon:
-        return SendMessageA(window, WM_QUERYDRAGICON, 0, 0);
-    case ProbeQuestion::BigIcon:
-        return SendMessageA(window, WM_GETICON, ICON_BIG, 0);
-    case ProbeQuestion::AboutMenu:
-        return LRESULT(CheckAboutMenu(window));
-    }
-    return 0;
+    const LRESULT dragged = SendMessageW(dialog, WM_QUERYDRAGICON, 0, 0);
+    return dragged && dragged == SendMessageW(dialog, WM_GETICON, ICON_BIG, 0);
 }
 
 }  // namespace
@@ -53,8 +25,9 @@ LRESULT Answer(HWND window, ProbeQuestion question)
 extern "C" __declspec(dllexport) LRESULT CALLBACK AnswerProbe(int code, WPARAM wParam, LPARAM lParam)
 {
     const auto& sent = *reinterpret_cast<const CWPSTRUCT*>(lParam);
-    // The reply goes back to the asker at once; the dialog then sees a message it ignores.
-    if (code == HC_ACTION && sent.message == RegisterWindowMessageA(e2e::kProbeMessageName))
-        ReplyMessage(Answer(sent.hwnd, ProbeQuestion(sent.wParam)));
+    if (code == HC_ACTION && sent.message == RegisterWindowMessageA("OrvaneE2eProbe")) {
+        const bool holds = sent.wParam ? DragsTheWindowIcon(sent.hwnd) : AboutEntryEndsTheSystemMenu(sent.hwnd);
+        ReplyMessage(holds ? 'Y' : 'N');  // at once; the dialog then ignores the message
+    }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
