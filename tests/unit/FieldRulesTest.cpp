@@ -19,17 +19,12 @@ using namespace testing_support;
 
 namespace {
 
-template <typename Field>
-Field FieldOf(const Bytes& stored)
-{
-    Field field{};
-    std::copy_n(stored.begin(), std::min(stored.size(), field.size()), field.begin());
-    return field;
-}
-
 DecimalField Decimal(const std::string& text)
 {
-    return FieldOf<DecimalField>(ScrambledDecimalText(text));
+    const Bytes stored = ScrambledDecimalText(text);
+    DecimalField field{};
+    std::copy_n(stored.begin(), field.size(), field.begin());
+    return field;
 }
 
 // The runtime's own atol: on Windows msvcrt.dll's, as the carrier links it.
@@ -77,27 +72,6 @@ TEST(DecimalField, ValueAndWhetherItIsAPlainNumber)
             << '"' << c.text << '"';
         EXPECT_EQ(IsPlainDecimalField(Decimal(c.text)), c.plain) << '"' << c.text << '"';
     }
-}
-
-TEST(Checksum, SumsTheUnscrambledBytesModulo2To32)
-{
-    std::uint8_t stored[] = {0xFF, 0x10};  // 0xFF and 0x01, scrambled
-    EXPECT_EQ(AccumulateChecksum(0xFFFFFFFFu, stored, 2), 255u);
-    EXPECT_EQ(UnscrambleAndSum(0xFFFFFFFFu, stored, 2), 255u);
-    EXPECT_EQ(stored[1], 0x01);
-}
-
-// A packer stores what a carrier made by the original tool holds: zero-padded digits, and
-// text padded with spaces. (What it refuses to store, the writer's table shows.)
-TEST(FieldEncoding, StoresZeroPaddedDigitsAndSpacePaddedText)
-{
-    EXPECT_EQ(FieldOf<DecimalField>(ScrambledDecimalText("4294967295")), EncodeDecimalField(0xFFFFFFFFu));
-    EXPECT_EQ(FieldOf<DecimalField>(ScrambledDecimalText("0000000300")), EncodeDecimalField(300));
-    const std::string name = "fw.bin";
-    Bytes target(kTextFieldSize, Scrambled(' '));
-    for (std::size_t i = 0; i < name.size(); ++i)
-        target[i] = Scrambled(static_cast<std::uint8_t>(name[i]));
-    EXPECT_EQ(FieldOf<TextField>(target), EncodeTextField("fw.bin", true));
 }
 
 // On generated texts of signs, white space, digits, letters and NULs. Beyond the 32-bit range
