@@ -1,6 +1,6 @@
 // Replays fuzz inputs without libFuzzer, so that the seed corpus runs as an ordinary test on
-// every build: every file in each folder named, in name order. A folder without inputs fails,
-// since it would check nothing.
+// every build: every file in the one folder named, in name order. A folder without inputs
+// fails, since it would check nothing.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -15,23 +15,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
 int main(int argc, char** argv)
 {
-    for (int i = 1; i < argc; ++i) {
-        std::vector<fs::path> inputs;
-        for (const auto& entry : fs::directory_iterator(argv[i]))
-            inputs.push_back(fs::absolute(entry.path()));
-        std::sort(inputs.begin(), inputs.end());
-        if (inputs.empty()) {
-            std::fprintf(stderr, "replay: no inputs in %s\n", argv[i]);
-            return 1;
-        }
-        for (const fs::path& input : inputs) {
-            std::printf("%s\n", input.string().c_str());
-            std::fflush(stdout);  // names the input that a failed check stops at
-            std::ifstream in(input, std::ios::binary);
-            const std::vector<std::uint8_t> bytes(std::istreambuf_iterator<char>(in), {});
-            LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
-        }
-        std::printf("replay: %zu inputs in %s, all checks held\n", inputs.size(), argv[i]);
+    if (argc != 2)
+        return 2;
+    std::vector<fs::path> inputs;
+    for (const auto& entry : fs::directory_iterator(argv[1]))
+        inputs.push_back(fs::absolute(entry.path()));
+    std::sort(inputs.begin(), inputs.end());
+    for (const fs::path& input : inputs) {
+        std::printf("%s\n", input.string().c_str());
+        std::fflush(stdout);  // names the input that a failed check stops at
+        std::ifstream in(input, std::ios::binary);
+        const std::vector<std::uint8_t> bytes(std::istreambuf_iterator<char>(in), {});
+        LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
     }
-    return argc > 1 ? 0 : 1;
+    if (inputs.empty())
+        std::fprintf(stderr, "replay: no inputs in %s\n", argv[1]);
+    else
+        std::printf("replay: %zu inputs in %s, all checks held\n", inputs.size(), argv[1]);
+    return inputs.empty() ? 1 : 0;
 }

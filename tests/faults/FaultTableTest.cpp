@@ -12,8 +12,6 @@
 #include "PackageReader.h"
 
 #ifndef _WIN32
-#include <csignal>
-#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -165,35 +163,6 @@ TEST_F(FaultTableTest, TargetsRefusedOrBeset)
 }
 
 #ifndef _WIN32
-TEST_F(FaultTableTest, CrashPartWayLeavesTheOldTargetWhole)
-{
-    // A file-size limit whose signal keeps its default action ends the process at that byte
-    // of the copy, as a crash or a power cut would.
-    for (const bool targetExisted : {true, false}) {
-        for (const rlim_t limit : {0, 1, 150, 299}) {
-            const std::string what = "killed at byte " + std::to_string(limit);
-            WriteBytes("carrier.exe", ValidCarrier());
-            if (targetExisted)
-                WriteBytes("fw.bin", kOldTarget);
-            const pid_t child = fork();
-            if (child == 0) {
-                std::signal(SIGXFSZ, SIG_DFL);
-                const rlimit small{limit, limit};
-                setrlimit(RLIMIT_FSIZE, &small);
-                CPackageReader reader;
-                reader.OpenPath("carrier.exe");
-                _exit(static_cast<int>(reader.VerifyAndExtract()));
-            }
-            int status = 0;
-            waitpid(child, &status, 0);
-            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << what;
-            EXPECT_EQ(Exists("fw.bin"), targetExisted) << what;
-            EXPECT_TRUE(!targetExisted || ReadBytes("fw.bin") == kOldTarget) << what;
-            folder.Clear();
-        }
-    }
-}
-
 TEST_F(FaultTableTest, PayloadThatShrinksUnderTheReaderIsNeverPaddedWithZeros)
 {
     // The payload's bytes are zeros, which still sum right; a file cut under the reader must

@@ -28,17 +28,20 @@ EXPECTED = {
         (RT["RT_DIALOG"], ID["IDD_ABOUT_BOX"]), (RT["RT_DIALOG"], ID["IDD_UPGRADE_DIALOG"]),
         (RT["RT_STRING"], ID["IDS_ABOUT_MENU"] // 16 + 1)]),
     "strings": {ID["IDS_ABOUT_MENU"]: "OrvaneFirmUp 정보(&A)..."},
-    # style, extended style, caption, font, controls (class, text, id, style)
-    "about box": (style("POPUP CAPTION SYSMENU MODALFRAME SETFONT"), 0,
+    # style, extended style, size, caption, font, controls (class, text, id, style, x y width height);
+    # in dialog units
+    "about box": (style("POPUP CAPTION SYSMENU MODALFRAME SETFONT"), 0, (253, 55),
                   "Orvane Firmware Upgrade Information", (9, "굴림"), [
-                      (STATIC, ID["IDB_ABOUT_LOGO"], NO_ID, style("CHILD VISIBLE BITMAP")),
-                      (STATIC, "Orvane Firmware Upgrade Ver 1.0", NO_ID, style("CHILD VISIBLE GROUP NOPREFIX")),
-                      (STATIC, "Copyright (C) 2026 Orvane", NO_ID, style("CHILD VISIBLE GROUP")),
-                      (BUTTON, "확인", IDOK, style("CHILD VISIBLE GROUP TABSTOP DEFPUSHBUTTON"))]),
-    "upgrade dialog": (style("POPUP VISIBLE CAPTION SYSMENU MODALFRAME SETFONT"), style("APPWINDOW"),
+                      (STATIC, ID["IDB_ABOUT_LOGO"], NO_ID, style("CHILD VISIBLE BITMAP"), (7, 7, 60, 21)),
+                      (STATIC, "Orvane Firmware Upgrade Ver 1.0", NO_ID, style("CHILD VISIBLE GROUP NOPREFIX"),
+                       (75, 17, 119, 8)),
+                      (STATIC, "Copyright (C) 2026 Orvane", NO_ID, style("CHILD VISIBLE GROUP"), (75, 32, 119, 8)),
+                      (BUTTON, "확인", IDOK, style("CHILD VISIBLE GROUP TABSTOP DEFPUSHBUTTON"), (196, 7, 50, 14))]),
+    "upgrade dialog": (style("POPUP VISIBLE CAPTION SYSMENU MODALFRAME SETFONT"), style("APPWINDOW"), (237, 69),
                        "Orvane Firmware Upgrade", (12, "System"), [
-                           (BUTTON, "Orvane Firmware Upgrade", IDOK, style("CHILD VISIBLE TABSTOP DEFPUSHBUTTON")),
-                           (BUTTON, "Exit", IDCANCEL, style("CHILD VISIBLE TABSTOP"))]),
+                           (BUTTON, "Orvane Firmware Upgrade", IDOK, style("CHILD VISIBLE TABSTOP DEFPUSHBUTTON"),
+                            (34, 14, 162, 14)),
+                           (BUTTON, "Exit", IDCANCEL, style("CHILD VISIBLE TABSTOP"), (34, 38, 162, 14))]),
     # file and product version, FileOS (32-bit Windows), FileType (application)
     "fixed version": (VERSION, VERSION, 0x4, 1),
     "version strings": {"041204B0": {
@@ -67,17 +70,17 @@ def dialog(data):
         end = next(i for i in range(at, len(data), 2) if data[i:i + 2] == b"\0\0")
         return take(f"{end - at}s2x")[0].decode("utf-16-le")
 
-    first, second, count = take("8xIIH8x" if extended else "IIH8x")
+    first, second, count, *size = take("8xIIH4x2h" if extended else "IIH4x2h")
     dialog_style, ex_style = (second, first) if extended else (first, second)
     _menu, _window_class, caption = text(), text(), text()
     font = take("H4x" if extended else "H")[0], text()
     controls = []
     for _ in range(count):
         at = (at + 3) & ~3
-        item_style, ident = take("8xI8xI" if extended else "I12xH")
-        controls.append((text(), text(), ident, item_style))
+        item_style, *rect, ident = take("8xI4hI" if extended else "I4x4hH")
+        controls.append((text(), text(), ident, item_style, tuple(rect)))
         at += 2 + struct.unpack_from("<H", data, at)[0]  # past the creation data
-    return dialog_style, ex_style, caption, font, controls
+    return dialog_style, ex_style, tuple(size), caption, font, controls
 
 
 def actual(pe):
