@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "CarrierImage.h"
 #include "PackageReader.h"
 #include "PackageWriter.h"
@@ -80,7 +78,7 @@ TEST_F(PackageWriterTest, RefusesBeforeWritingAndTellsUsageFromIo)
 {
     // One byte more than a package can place or hold; sparse, so it costs no disk. Refused
     // before anything is copied, or the test would copy 2 GiB first.
-    { std::ofstream("huge.bin"); }
+    WriteBytes("huge.bin", {});
     fs::resize_file("huge.bin", static_cast<std::uintmax_t>(kMaxFieldValue) + 1);
     const WriteError usage = WriteError::Usage, io = WriteError::Io;
     const struct {

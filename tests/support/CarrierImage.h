@@ -10,7 +10,6 @@
 
 #ifndef _WIN32
 #include <sys/resource.h>
-#include <unistd.h>
 #endif
 
 namespace testing_support {
@@ -21,11 +20,6 @@ Bytes PatternBytes(std::size_t count, std::uint32_t seed);
 Bytes ReadBytes(const std::filesystem::path& path);
 void WriteBytes(const std::filesystem::path& path, const Bytes& bytes);
 void MakeReadOnly(const std::filesystem::path& path);
-#ifdef _WIN32
-inline bool PermissionsIgnored() { return false; }
-#else
-inline bool PermissionsIgnored() { return geteuid() == 0; }  // root
-#endif
 inline std::uint8_t Scrambled(std::uint8_t byte) { return static_cast<std::uint8_t>(byte << 4 | byte >> 4); }
 Bytes ScrambledDecimalText(const std::string& text);  // the ten stored bytes, NUL-padded
 

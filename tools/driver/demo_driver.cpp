@@ -22,17 +22,6 @@ int Fail(const std::string& message)
     return 1;
 }
 
-// Has `painted` draw itself before a screenshot of `window`; first checks that it answers
-// at all, since RedrawWindow would wait forever on a hung program.
-bool Shoot(HWND painted, HWND window, const std::string& path)
-{
-    if (!SendMessageTimeoutA(painted, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, nullptr))
-        return false;
-    // Children too: a message box's text is a child window, painted after its frame.
-    RedrawWindow(painted, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    return WaitUntil([&] { return SaveWindowScreenshot(window, path); }, kTimeoutMs);
-}
-
 // Where the dialog and its message box lie together on the screen, as WIDTHxHEIGHT+X+Y,
 // so that the screenshot can be cropped to them.
 std::string UnionGeometry(HWND a, HWND b)
@@ -61,7 +50,7 @@ int main(int argc, char** argv)
     if (!driver.WaitForDialog(kTimeoutMs))
         return Fail("timed out waiting for the carrier's dialog");
     std::printf("Dialog caption: %s\n", driver.Caption().c_str());
-    if (!Shoot(driver.Dialog(), driver.Dialog(), shots + "dialog.bmp"))
+    if (!SaveWhenPainted(driver.Dialog(), driver.Dialog(), shots + "dialog.bmp", kTimeoutMs))
         return Fail("cannot save " + shots + "dialog.bmp, or the carrier does not answer");
 
     driver.Press(kUpgradeButton);
@@ -72,7 +61,7 @@ int main(int argc, char** argv)
         return Fail("timed out waiting for the carrier's message box");
     }
     std::printf("Message box caption: %s\nMessage box text: %s\n", box->caption.c_str(), box->text.c_str());
-    if (!Shoot(box->window, GetDesktopWindow(), shots + "result.bmp"))
+    if (!SaveWhenPainted(box->window, GetDesktopWindow(), shots + "result.bmp", kTimeoutMs))
         return Fail("cannot save " + shots + "result.bmp, or the carrier does not answer");
     std::printf("Result area: %s\n", UnionGeometry(driver.Dialog(), box->window).c_str());
 
