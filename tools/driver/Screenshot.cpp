@@ -102,13 +102,6 @@ bool IsOneColour(const BITMAPINFOHEADER& header, const std::vector<std::uint8_t>
 
 }  // namespace
 
-bool SaveWindowScreenshot(HWND window, const std::string& bmpPath)
-{
-    BITMAPINFOHEADER header;
-    std::vector<std::uint8_t> pixels;
-    return Capture(window, header, pixels) && WriteBmp(bmpPath, header, pixels);
-}
-
 bool SaveWhenPainted(HWND painted, HWND area, const std::string& bmpPath, DWORD timeoutMs)
 {
     // RedrawWindow would wait forever on a hung program.

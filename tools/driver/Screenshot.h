@@ -8,12 +8,10 @@
 
 namespace e2e {
 
-// False when the window's area could not be copied or the file not written.
-bool SaveWindowScreenshot(HWND window, const std::string& bmpPath);
-
 // Has `painted` draw itself, children too (a message box's text is a child window, painted
 // after its frame), then saves `area` once it shows more than one colour: Wine puts a paint
-// on the screen a moment later. False when `painted` does not answer or time runs out.
+// on the screen a moment later. False when `painted` does not answer, or time runs out before
+// a picture is taken and written.
 bool SaveWhenPainted(HWND painted, HWND area, const std::string& bmpPath, DWORD timeoutMs);
 
 }  // namespace e2e
