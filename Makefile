@@ -20,7 +20,7 @@ bench: build
 # A few minutes of fuzzing on a scratch copy of the seed corpus; fails on any finding.
 fuzz:
 	scripts/build windows fuzz
-	fuzz/run-fuzzers 90
+	scripts/run-fuzzers 90
 
 # README's demo and test commands, run on the committed HEAD in a plain Debian 12 chroot.
 fresh-check:

@@ -28,9 +28,6 @@ int main(int argc, char** argv)
         const std::vector<std::uint8_t> bytes(std::istreambuf_iterator<char>(in), {});
         LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
     }
-    if (inputs.empty())
-        std::fprintf(stderr, "replay: no inputs in %s\n", argv[1]);
-    else
-        std::printf("replay: %zu inputs in %s, all checks held\n", inputs.size(), argv[1]);
+    std::printf("replay: %zu inputs in %s checked\n", inputs.size(), argv[1]);
     return inputs.empty() ? 1 : 0;
 }

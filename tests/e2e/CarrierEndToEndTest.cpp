@@ -57,7 +57,7 @@ protected:
         image.payload[123] ^= damaged ? 0x10 : 0;  // the checksum then no longer matches
         WriteBytes(name, image.Assemble());
         const auto cwd = workingDirectory.empty() ? folder.Path() : workingDirectory;
-        driver = std::make_unique<DialogDriver>((folder.Path() / name).string(), cwd.string(), SIZE{237, 69});
+        driver = std::make_unique<DialogDriver>((folder.Path() / name).string(), cwd.string());
         return driver->Started() && driver->WaitForDialog();
     }
 

@@ -1,7 +1,5 @@
 #include "DialogDriver.h"
 
-#include <cmath>
-
 namespace e2e {
 
 namespace {
@@ -95,8 +93,7 @@ void UniqueHandle::Reset(HANDLE handle)
     m_handle = handle;
 }
 
-DialogDriver::DialogDriver(const std::string& exePath, const std::string& workingDirectory, SIZE templateSize)
-    : m_templateSize(templateSize)
+DialogDriver::DialogDriver(const std::string& exePath, const std::string& workingDirectory)
 {
     std::string commandLine = "\"" + exePath + "\"";
     STARTUPINFOA startup = {};
@@ -132,39 +129,6 @@ bool DialogDriver::WaitForDialog(DWORD timeoutMs)
 std::string DialogDriver::Caption() const
 {
     return WindowText(m_dialog);
-}
-
-DialogRect DialogDriver::ToDialogUnits(HWND control) const
-{
-    // The base units follow from the client size the template asked for; MapDialogRect
-    // is not reliable across processes.
-    RECT client;
-    GetClientRect(m_dialog, &client);
-    const double unitX = double(client.right) / m_templateSize.cx;
-    const double unitY = double(client.bottom) / m_templateSize.cy;
-    RECT r;
-    GetWindowRect(control, &r);
-    MapWindowPoints(nullptr, m_dialog, reinterpret_cast<POINT*>(&r), 2);
-    const auto x = [&](LONG pixels) { return int(std::lround(pixels / unitX)); };
-    const auto y = [&](LONG pixels) { return int(std::lround(pixels / unitY)); };
-    return {x(r.left), y(r.top), x(r.right - r.left), y(r.bottom - r.top)};
-}
-
-std::vector<Control> DialogDriver::Controls() const
-{
-    std::vector<Control> controls;
-    for (HWND child : Children(m_dialog))
-        controls.push_back({GetDlgCtrlID(child), ClassName(child), WindowText(child),
-                            GetWindowLongA(child, GWL_STYLE), ToDialogUnits(child), child});
-    return controls;
-}
-
-std::optional<Control> DialogDriver::FindControl(int id) const
-{
-    for (const auto& control : Controls())
-        if (control.id == id)
-            return control;
-    return std::nullopt;
 }
 
 int DialogDriver::FocusedControlId() const

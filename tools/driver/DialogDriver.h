@@ -27,19 +27,6 @@ private:
     HANDLE m_handle;
 };
 
-struct DialogRect {
-    int x, y, width, height;  // dialog units, relative to the client area
-};
-
-struct Control {
-    int id;
-    std::string className;
-    std::string text;
-    LONG style;
-    DialogRect rect;
-    HWND window;
-};
-
 struct MessageBoxView {
     HWND window;
     std::string caption;
@@ -51,23 +38,19 @@ MessageBoxView ReadMessageBox(HWND box);
 
 class DialogDriver {
 public:
-    // Starts `exePath` with `workingDirectory` as its current folder. `templateSize` is the
-    // dialog's size in dialog units, from which the dialog's base units are derived.
-    DialogDriver(const std::string& exePath, const std::string& workingDirectory, SIZE templateSize);
+    // Starts `exePath` with `workingDirectory` as its current folder.
+    DialogDriver(const std::string& exePath, const std::string& workingDirectory);
     ~DialogDriver();  // ends the program if it is still running
     DialogDriver(const DialogDriver&) = delete;
     DialogDriver& operator=(const DialogDriver&) = delete;
 
     bool Started() const { return m_process.Get() != nullptr; }
-    HANDLE Process() const { return m_process.Get(); }
     // Waits for the program's top-level dialog to show and wait for input; false when it
     // does not in time.
     bool WaitForDialog(DWORD timeoutMs = 10000);
     HWND Dialog() const { return m_dialog; }
 
     std::string Caption() const;
-    std::vector<Control> Controls() const;
-    std::optional<Control> FindControl(int id) const;
     int FocusedControlId() const;  // 0 when no control of the dialog has the focus
 
     void Press(int id) const;        // a click on the button
@@ -82,14 +65,11 @@ public:
     std::optional<DWORD> WaitForExit(DWORD timeoutMs = 10000) const;
 
 private:
-    DialogRect ToDialogUnits(HWND control) const;
-
     UniqueHandle m_process;
     UniqueHandle m_thread;
     DWORD m_processId = 0;
     DWORD m_threadId = 0;
     HWND m_dialog = nullptr;
-    SIZE m_templateSize;
 };
 
 // Polls `condition` every few milliseconds until it holds or `timeoutMs` has passed.

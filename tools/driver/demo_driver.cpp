@@ -12,7 +12,6 @@ using namespace e2e;
 
 namespace {
 
-constexpr SIZE kTemplateSize = {237, 69};  // the upgrade dialog, in dialog units
 constexpr int kUpgradeButton = 1;
 constexpr DWORD kTimeoutMs = 20000;  // generous: a first start under Wine can be slow
 
@@ -44,7 +43,7 @@ int main(int argc, char** argv)
         return Fail("usage: demo_driver CARRIER.exe WORKDIR SHOTS_DIR");
     const std::string shots = std::string(argv[3]) + "\\";
 
-    DialogDriver driver(argv[1], argv[2], kTemplateSize);
+    DialogDriver driver(argv[1], argv[2]);
     if (!driver.Started())
         return Fail("cannot start " + std::string(argv[1]));
     if (!driver.WaitForDialog(kTimeoutMs))
