@@ -7,7 +7,9 @@
 #include "CarrierImage.h"
 #include "DialogDriver.h"
 #include "ExtractResult.h"
+#include "ProbeMessage.h"
 #include "Screenshot.h"
+#include "resource.h"
 
 using namespace e2e;
 using namespace testing_support;
@@ -30,7 +32,7 @@ DWORD_PTR AskProbe(HWND dialog, UINT message, WPARAM wParam = 0)
     const auto hook = reinterpret_cast<HOOKPROC>(reinterpret_cast<void (*)()>(GetProcAddress(dll, "AnswerProbe")));
     const HHOOK hooked = SetWindowsHookExA(WH_CALLWNDPROC, hook, dll, GetWindowThreadProcessId(dialog, nullptr));
     DWORD_PTR answer = 0;
-    SendMessageTimeoutA(dialog, RegisterWindowMessageA("OrvaneE2eProbe"), message, wParam, SMTO_ABORTIFHUNG, 5000,
+    SendMessageTimeoutA(dialog, RegisterWindowMessageA(kProbeMessage), message, wParam, SMTO_ABORTIFHUNG, 5000,
                         &answer);
     UnhookWindowsHookEx(hooked);
     FreeLibrary(dll);
@@ -175,7 +177,7 @@ TEST_F(CarrierTest, OpensAsLaidOutShowsItsIconAndAboutBoxAndStillUpgrades)
     EXPECT_TRUE(SaveWhenPainted(dialog, dialog, (kShots / "e2e-upgrade-dialog.bmp").string(), 3000));
 
     for (const bool byKeys : {true, false}) {  // through the menu's last entry, then as its command
-        byKeys ? AboutByKeys(*driver) : driver->SystemCommand(0x0010);
+        byKeys ? AboutByKeys(*driver) : driver->SystemCommand(IDM_ABOUT);
         const auto about = driver->WaitForMessageBox();  // found only when the dialog owns it
         ASSERT_TRUE(about) << "no About box";
         EXPECT_EQ(about->caption, kTemplateCaption + " Information");
