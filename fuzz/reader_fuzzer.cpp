@@ -25,7 +25,7 @@ bool IsPlainName(const std::string& name)
 {
     const auto plain = [](unsigned char c) { return std::isalnum(c) || c == '_' || c == '-' || c == '.'; };
     return !name.empty() && name.front() != '.' && name.back() != '.' && std::all_of(name.begin(), name.end(), plain) &&
-           package::CheckTargetName(name.c_str()) == package::TargetNameRule::Allowed;
+           package::CheckStoredTargetName(name).rule == package::TargetNameRule::Allowed;
 }
 
 std::uint32_t Sum(const Bytes& bytes)
@@ -44,7 +44,7 @@ void CheckRun(const Bytes& carrier, const testing_support::ScratchFolder& folder
     Require(identity.has_value(), "an existing carrier opens");
     const std::string target = identity->targetName.data();
     const package::Verification verification = reader.Verify();
-    const ExtractResult predicted = reader.PredictResult(verification);
+    const ExtractResult predicted = reader.PredictResult(verification, reader.IsPackageFile(target.c_str()));
     const bool extracting = IsPlainName(target);
     const ExtractResult result = extracting ? reader.VerifyAndExtract() : predicted;
     reader.Close();

@@ -76,20 +76,17 @@ bool IsPlainDecimalField(const DecimalField& field)
     return true;
 }
 
-std::uint32_t AccumulateChecksum(std::uint32_t sum, const std::uint8_t* scrambled, std::size_t count)
+std::uint32_t SumBytes(std::uint32_t sum, const std::uint8_t* bytes, std::size_t count)
 {
     for (std::size_t i = 0; i < count; ++i)
-        sum += SwapNibbles(scrambled[i]);
+        sum += bytes[i];
     return sum;
 }
 
 std::uint32_t UnscrambleAndSum(std::uint32_t sum, std::uint8_t* bytes, std::size_t count)
 {
-    for (std::size_t i = 0; i < count; ++i) {
-        bytes[i] = SwapNibbles(bytes[i]);
-        sum += bytes[i];
-    }
-    return sum;
+    SwapNibbles(bytes, count);
+    return SumBytes(sum, bytes, count);
 }
 
 }  // namespace package

@@ -37,7 +37,7 @@ bool IsPlainDecimalField(const DecimalField& field);
 // Unscrambles the bytes in place and adds their values to an unsigned 32-bit running sum.
 std::uint32_t UnscrambleAndSum(std::uint32_t sum, std::uint8_t* bytes, std::size_t count);
 
-// Adds the unscrambled value of each scrambled byte to an unsigned 32-bit running sum.
-std::uint32_t AccumulateChecksum(std::uint32_t sum, const std::uint8_t* scrambled, std::size_t count);
+// Adds each byte's value to an unsigned 32-bit running sum: the checksum of plain payload bytes.
+std::uint32_t SumBytes(std::uint32_t sum, const std::uint8_t* bytes, std::size_t count);
 
 }  // namespace package

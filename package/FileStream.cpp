@@ -28,27 +28,46 @@ FileStream CreateExclusive(const char* path);
 // Digits no one can know in advance: the process id mixed with a fine clock and a counter.
 std::uint32_t UnpredictableNumber();
 
+NumberSource g_numberSource = &UnpredictableNumber;
+
+// Write-back starts once this much has been written since it last started.
+constexpr std::int64_t kWriteBehindStep = 8 << 20;
+
+// Starts the device write of bytes [from, to) without waiting for it, and waits for what was
+// started before `from`, so that dirty pages never pile up.
+void StartDeviceWrite(std::FILE* f, std::int64_t from, std::int64_t to);
+
 bool SyncToDevice(std::FILE* f);
 
 }  // namespace
 
-FileStream CreateTemporaryBeside(const char* path, char* out, std::size_t size)
+FileStream CreateTemporaryBeside(const char* path, std::string& name)
 {
-    const std::size_t length = std::strlen(path);
     for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
         char suffix[] = ".tmp00000000";
-        std::uint32_t number = UnpredictableNumber();
-        for (char* digit = suffix + sizeof(suffix) - 2; *digit == '0'; --digit, number >>= 4)
+        std::uint32_t number = g_numberSource();
+        for (char* digit = suffix + sizeof(suffix) - 2; digit > suffix + 3; --digit, number >>= 4)
             *digit = "0123456789abcdef"[number & 0xF];
-        if (length + sizeof(suffix) > size)
-            return FileStream();
-        std::memcpy(out, path, length);
-        std::memcpy(out + length, suffix, sizeof(suffix));
-        FileStream file = CreateExclusive(out);
+        name = std::string(path) + suffix;
+        FileStream file = CreateExclusive(name.c_str());
         if (file || errno != EEXIST)
             return file;
     }
     return FileStream();
+}
+
+void SetTemporaryNumberSource(NumberSource source)
+{
+    g_numberSource = source != nullptr ? source : &UnpredictableNumber;
+}
+
+void WriteBehind::Wrote(std::size_t count)
+{
+    m_written += static_cast<std::int64_t>(count);
+    if (m_written - m_started < kWriteBehindStep || std::fflush(m_file) != 0)
+        return;
+    StartDeviceWrite(m_file, m_started, m_written);
+    m_started = m_written;
 }
 
 bool SyncAndClose(FileStream& stream)
@@ -82,6 +101,11 @@ bool SeekFile(std::FILE* f, std::int64_t offset, int origin)
 std::int64_t TellFile(std::FILE* f)
 {
     return _ftelli64(f);
+}
+
+bool IsRegularFile(std::FILE* f)
+{
+    return GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f)))) == FILE_TYPE_DISK;
 }
 
 namespace {
@@ -166,6 +190,8 @@ bool SyncToDevice(std::FILE* f)
     return FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f)))) != 0;
 }
 
+void StartDeviceWrite(std::FILE*, std::int64_t, std::int64_t) {}
+
 }  // namespace
 
 #else
@@ -178,6 +204,12 @@ bool SeekFile(std::FILE* f, std::int64_t offset, int origin)
 std::int64_t TellFile(std::FILE* f)
 {
     return ftello(f);
+}
+
+bool IsRegularFile(std::FILE* f)
+{
+    struct stat st;
+    return fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool IsSameFile(const char* path, std::FILE* open)
@@ -245,6 +277,15 @@ bool SyncToDevice(std::FILE* f)
 {
     // Devices and pipes cannot be synced; what they were given is all there is.
     return fsync(fileno(f)) == 0 || errno == EINVAL || errno == EROFS;
+}
+
+void StartDeviceWrite(std::FILE* f, std::int64_t from, std::int64_t to)
+{
+    // Failures here only cost speed: the final fsync still decides. Pipes refuse it.
+    const int fd = fileno(f);
+    sync_file_range(fd, from, to - from, SYNC_FILE_RANGE_WRITE);
+    if (from > 0)
+        sync_file_range(fd, 0, from, SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
 }
 
 }  // namespace

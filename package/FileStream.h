@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 namespace package {
 
@@ -19,6 +20,9 @@ FileStream OpenFile(const char* path, const char* mode);
 // Closes the stream and reports whether everything it buffered reached the file.
 bool CloseFile(FileStream& stream);
 
+// True when the stream reads an ordinary file (not a folder, a device or a pipe).
+bool IsRegularFile(std::FILE* f);
+
 // fseek/ftell on 64-bit positions (the 32-bit Windows runtime's long is 32 bits).
 bool SeekFile(std::FILE* f, std::int64_t offset, int origin);
 std::int64_t TellFile(std::FILE* f);
@@ -31,11 +35,29 @@ enum class PathKind { Missing, RegularFile, Other };  // Other: a folder, a devi
 
 PathKind KindOfPath(const char* path);
 
-// Creates a new, empty file beside `path` for writing ("<path>.tmp<unpredictable digits>"),
+// Creates a new, empty file beside `path` for writing ("<path>.tmp<eight hex digits>"),
 // exclusively: an existing file or link under the name is never opened or followed. Its name
-// goes into `out`; an empty stream when none can be made (`out` does not fit `size` bytes,
-// the folder is missing or may not be written).
-FileStream CreateTemporaryBeside(const char* path, char* out, std::size_t size);
+// goes into `name`; an empty stream when none can be made (the folder is missing or may not
+// be written).
+FileStream CreateTemporaryBeside(const char* path, std::string& name);
+
+// Where the temporary names' digits come from: unpredictable ones unless a test fixes them,
+// to plant a file under the very name the writer will try. Null restores the default.
+using NumberSource = std::uint32_t (*)();
+void SetTemporaryNumberSource(NumberSource source);
+
+// Has the system start writing each few MiB to the device as soon as they are written, so
+// that the final flush finds little left to do (Linux); elsewhere the flush does it all.
+class WriteBehind {
+public:
+    explicit WriteBehind(std::FILE* f) : m_file(f) {}
+    void Wrote(std::size_t count);
+
+private:
+    std::FILE* m_file;
+    std::int64_t m_written = 0;
+    std::int64_t m_started = 0;  // bytes handed to the device so far
+};
 
 // Flushes the stream down to the device, then closes it; false when any of it failed.
 bool SyncAndClose(FileStream& stream);

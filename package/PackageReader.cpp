@@ -1,6 +1,8 @@
 #include "PackageReader.h"
 
+#include <cerrno>
 #include <cstring>
+#include <string>
 
 namespace package {
 
@@ -27,29 +29,49 @@ std::optional<PackageIdentity> CPackageReader::OpenSelf(const char* applicationN
 std::optional<PackageIdentity> CPackageReader::OpenPath(const char* path)
 {
     Close();
+    m_openFailure = OpenFailure::None;
+    m_openErrno = 0;
+    errno = 0;
     m_package = OpenFile(path, "rb");
-    if (!m_package)
-        return std::nullopt;
+    if (!m_package) {
+        const int error = errno;
+        // Windows refuses to open a folder at all.
+        const bool folder = KindOfPath(path) == PathKind::Other;
+        errno = error;
+        return FailToOpen(folder ? OpenFailure::NotAFile : OpenFailure::CannotOpen);
+    }
     std::FILE* f = m_package.get();
-
-    SeekFile(f, 0, SEEK_END);
-    m_fileSize = TellFile(f);
+    // A folder opens for reading on POSIX, and every read of it fails: no package is there.
+    if (!IsRegularFile(f))
+        return FailToOpen(OpenFailure::NotAFile);
+    if (!SeekFile(f, 0, SEEK_END) || (m_fileSize = TellFile(f)) < 0)
+        return FailToOpen(OpenFailure::CannotRead);
     m_layout = ReadPeLayout(f, m_fileSize);
     // A code signature appended behind the package: the trailer comes before it.
     m_packageEnd = PackageEnd(m_layout, m_fileSize);
     // A file shorter than the trailer reads it as zeros, which gives H = 0.
     DecimalField trailer;
-    ReadFieldAt(m_packageEnd - kDecimalFieldSize, trailer.data(), trailer.size());
+    TextField label, target;
+    if (!ReadFieldAt(m_packageEnd - kDecimalFieldSize, trailer.data(), trailer.size()))
+        return FailToOpen(OpenFailure::CannotRead);
     m_header = ParseDecimalField(trailer);
+    if (!ReadFieldAt(FieldPosition(kLabelOffset), label.data(), label.size()) ||
+        !ReadFieldAt(FieldPosition(kTargetNameOffset), target.data(), target.size()))
+        return FailToOpen(OpenFailure::CannotRead);
 
     PackageIdentity identity;
-    TextField field;
-    ReadFieldAt(FieldPosition(kLabelOffset), field.data(), field.size());
-    identity.label = ParseTextField(field, false);
-    ReadFieldAt(FieldPosition(kTargetNameOffset), field.data(), field.size());
-    identity.targetName = ParseTextField(field, true);
+    identity.label = ParseTextField(label, false);
+    identity.targetName = ParseTextField(target, true);
     m_targetName = identity.targetName;
     return identity;
+}
+
+std::optional<PackageIdentity> CPackageReader::FailToOpen(OpenFailure failure)
+{
+    m_openFailure = failure;
+    m_openErrno = errno;
+    Close();
+    return std::nullopt;
 }
 
 ExtractResult CPackageReader::VerifyAndExtract()
@@ -57,24 +79,29 @@ ExtractResult CPackageReader::VerifyAndExtract()
     return VerifyAndExtractTo(m_targetName.data());
 }
 
-Verification CPackageReader::Verify()
+Verification CPackageReader::Verify(PayloadObserver* observer)
 {
     Verification verification = ReadLength();
     if (verification.fits)
-        PassOverPayload(verification, nullptr);
+        PassOverPayload(verification, nullptr, observer);
     return verification;
 }
 
-ExtractResult CPackageReader::PredictResult(const Verification& verification) const
+ExtractResult CPackageReader::PredictResult(const Verification& verification, bool targetIsPackage) const
 {
     if (!m_package)
         return ExtractResult::NoPackage;
     if (!verification.Matches())
         return ExtractResult::ChecksumMismatch;
     // An empty name can never be opened; any other depends on the folder the carrier runs in.
-    if (m_targetName[0] == '\0' || IsSameFile(m_targetName.data(), m_package.get()))
+    if (m_targetName[0] == '\0' || targetIsPackage)
         return ExtractResult::TargetNotWritable;
     return ExtractResult::Extracted;
+}
+
+bool CPackageReader::IsPackageFile(const char* path) const
+{
+    return m_package && IsSameFile(path, m_package.get());
 }
 
 void CPackageReader::Close()
@@ -98,19 +125,19 @@ ExtractResult CPackageReader::VerifyAndExtractTo(const char* path)
     // A device (such as /dev/full) is written as it is, after the sum pass; our own file
     // never is, since replacing it would destroy the package.
     if (kind == PathKind::Other || IsSameFile(path, m_package.get())) {
-        PassOverPayload(verification, nullptr);
+        PassOverPayload(verification, nullptr, nullptr);
         if (!verification.Matches())
             return ExtractResult::ChecksumMismatch;
         return kind == PathKind::Other ? WriteDevice(path, verification) : ExtractResult::TargetNotWritable;
     }
 
-    char temporary[kPathBufferSize];
+    std::string temporary;
     FileStream copy;
     // An existing target must be writable itself, not only its folder: a read-only file stays.
     // An empty name names no file at all.
     if (path[0] != '\0' && (kind == PathKind::Missing || OpenFile(path, "r+b")))
-        copy = CreateTemporaryBeside(path, temporary, sizeof(temporary));
-    const bool written = PassOverPayload(verification, copy.get());
+        copy = CreateTemporaryBeside(path, temporary);
+    const bool written = PassOverPayload(verification, copy.get(), nullptr);
     if (!copy)
         return verification.Matches() ? ExtractResult::TargetNotWritable : ExtractResult::ChecksumMismatch;
 
@@ -119,11 +146,11 @@ ExtractResult CPackageReader::VerifyAndExtractTo(const char* path)
         result = ExtractResult::ChecksumMismatch;
     else if (!SyncAndClose(copy) || !written)
         result = ExtractResult::WriteFailed;
-    else if (!RenameReplacing(temporary, path))
+    else if (!RenameReplacing(temporary.c_str(), path))
         result = ExtractResult::WriteFailed;
     copy.reset();
     if (result != ExtractResult::Extracted) {
-        std::remove(temporary);
+        std::remove(temporary.c_str());
         return result;
     }
     SyncFolderOf(path);
@@ -137,19 +164,25 @@ ExtractResult CPackageReader::VerifyAndExtractInto(std::FILE* out)
     Verification verification = ReadLength();
     if (!verification.fits)
         return ExtractResult::ChecksumMismatch;
-    const bool written = PassOverPayload(verification, out);
+    const bool written = PassOverPayload(verification, out, nullptr);
     if (!verification.Matches())
         return ExtractResult::ChecksumMismatch;
     return written && std::fflush(out) == 0 ? ExtractResult::Extracted : ExtractResult::WriteFailed;
 }
 
 // Reads a field at its own position; what lies before the file's start or past its end
-// reads as zeros, so a negative header gives all-zero fields.
-void CPackageReader::ReadFieldAt(std::int64_t position, std::uint8_t* bytes, std::size_t count)
+// reads as zeros, so a negative header gives all-zero fields. False when the system failed
+// to seek or read, which is no package at all rather than a short one.
+bool CPackageReader::ReadFieldAt(std::int64_t position, std::uint8_t* bytes, std::size_t count)
 {
+    std::FILE* f = m_package.get();
     std::memset(bytes, 0, count);
-    if (position >= 0 && SeekFile(m_package.get(), position, SEEK_SET))
-        std::fread(bytes, 1, count, m_package.get());
+    if (position < 0 || position >= m_fileSize)
+        return true;
+    if (!SeekFile(f, position, SEEK_SET))
+        return false;
+    const std::size_t got = std::fread(bytes, 1, count, f);
+    return got == count || !std::ferror(f);
 }
 
 std::int64_t CPackageReader::FieldPosition(int offset) const
@@ -167,7 +200,8 @@ Verification CPackageReader::ReadLength()
     if (!m_package)
         return verification;
     DecimalField field;
-    ReadFieldAt(FieldPosition(kLengthOffset), field.data(), field.size());
+    if (!ReadFieldAt(FieldPosition(kLengthOffset), field.data(), field.size()))
+        return verification;
     verification.length = static_cast<std::uint32_t>(ParseDecimalField(field));
     verification.plainLength = IsPlainDecimalField(field);
     if (!verification.plainLength)
@@ -185,7 +219,7 @@ Verification CPackageReader::ReadLength()
 // computed and stored checksums. No byte is ever invented: a payload read that comes up
 // short is an I/O error, which leaves the package unverified. Returns whether every write
 // succeeded; after a failed write the sum goes on, so that damage is still told apart.
-bool CPackageReader::PassOverPayload(Verification& verification, std::FILE* out)
+bool CPackageReader::PassOverPayload(Verification& verification, std::FILE* out, PayloadObserver* observer)
 {
     std::FILE* f = m_package.get();
     const std::int64_t payload = FieldPosition(kPayloadOffset);
@@ -193,18 +227,25 @@ bool CPackageReader::PassOverPayload(Verification& verification, std::FILE* out)
     bool complete = payload < 0 || SeekFile(f, payload, SEEK_SET);
     std::uint8_t block[kBlockSize];
     std::uint32_t sum = 0;
+    WriteBehind writeBehind(out);
     for (std::uint32_t left = verification.length; left > 0 && complete;) {
-        const std::uint32_t count = left < kBlockSize ? left : kBlockSize;
-        complete = std::fread(block, 1, count, f) == count;
-        sum = UnscrambleAndSum(sum, block, count);
-        if (out != nullptr && written)
-            written = std::fwrite(block, 1, count, out) == count;
-        left -= count;
+        const std::uint32_t want = left < kBlockSize ? left : kBlockSize;
+        const std::size_t got = std::fread(block, 1, want, f);
+        complete = got == want;
+        sum = UnscrambleAndSum(sum, block, got);
+        if (observer != nullptr)
+            observer->Observe(block, got);
+        if (out != nullptr && written) {
+            written = std::fwrite(block, 1, got, out) == got;
+            writeBehind.Wrote(got);
+        }
+        left -= want;
     }
     verification.readComplete = complete;
     verification.computedChecksum = sum;
     DecimalField stored;
-    ReadFieldAt(payload < 0 ? payload : payload + verification.length, stored.data(), stored.size());
+    if (!ReadFieldAt(payload < 0 ? payload : payload + verification.length, stored.data(), stored.size()))
+        verification.readComplete = false;
     verification.storedChecksum = static_cast<std::uint32_t>(ParseDecimalField(stored));
     return written;
 }
@@ -215,7 +256,7 @@ ExtractResult CPackageReader::WriteDevice(const char* name, const Verification& 
     if (!target)
         return ExtractResult::TargetNotWritable;
     Verification again = verification;
-    const bool written = PassOverPayload(again, target.get());
+    const bool written = PassOverPayload(again, target.get(), nullptr);
     return CloseFile(target) && written && again.Matches() ? ExtractResult::Extracted : ExtractResult::WriteFailed;
 }
 

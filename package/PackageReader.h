@@ -28,6 +28,23 @@ struct Verification {
     bool Matches() const { return fits && readComplete && computedChecksum == storedChecksum; }
 };
 
+// Why OpenPath found no package stream.
+enum class OpenFailure {
+    None,
+    CannotOpen,  // no such file, or no right to read it
+    NotAFile,    // a folder, a device or a pipe
+    CannotRead,  // it opened, but seeking or reading it failed
+};
+
+// Sees the unscrambled payload block by block as the checksum pass reads it (a digest).
+class PayloadObserver {
+public:
+    virtual void Observe(const std::uint8_t* bytes, std::size_t count) = 0;
+
+protected:
+    ~PayloadObserver() = default;
+};
+
 // Calling order: OpenSelf (or OpenPath) once; then VerifyAndExtract followed by Close,
 // or Close alone. The stream stays open between the calls; every field is read at its
 // own position.
@@ -37,6 +54,9 @@ public:
     std::optional<PackageIdentity> OpenSelf(const char* applicationName);
     // Opens a package at an explicit path (the packer and the tests).
     std::optional<PackageIdentity> OpenPath(const char* path);
+    // After OpenPath returned none: why, and the C library's error number then (0: none).
+    OpenFailure LastOpenFailure() const { return m_openFailure; }
+    int LastOpenErrno() const { return m_openErrno; }
 
     // Writes the carried firmware under its target name, relative to the working directory.
     ExtractResult VerifyAndExtract();
@@ -47,10 +67,13 @@ public:
     ExtractResult VerifyAndExtractInto(std::FILE* out);
     void Close();
 
-    // Instead of VerifyAndExtract, for inspection: the checksum pass alone, and the
-    // result the upgrade would reach from it, without opening the target.
-    Verification Verify();
-    ExtractResult PredictResult(const Verification& verification) const;
+    // Instead of VerifyAndExtract, for inspection: the checksum pass alone (shown each
+    // payload block when an observer is given), and the result the upgrade would reach from
+    // it, without opening the target. `targetIsPackage`: the target names this very file.
+    Verification Verify(PayloadObserver* observer = nullptr);
+    ExtractResult PredictResult(const Verification& verification, bool targetIsPackage) const;
+    // Whether `path` is the file this reader has open.
+    bool IsPackageFile(const char* path) const;
 
     std::int32_t HeaderPosition() const { return m_header; }
     std::int64_t FileSize() const { return m_fileSize; }
@@ -59,13 +82,16 @@ public:
     const FieldText& TargetName() const { return m_targetName; }
 
 private:
-    void ReadFieldAt(std::int64_t position, std::uint8_t* bytes, std::size_t count);
+    std::optional<PackageIdentity> FailToOpen(OpenFailure failure);
+    bool ReadFieldAt(std::int64_t position, std::uint8_t* bytes, std::size_t count);
     std::int64_t FieldPosition(int offset) const;
     Verification ReadLength();
-    bool PassOverPayload(Verification& verification, std::FILE* out);
+    bool PassOverPayload(Verification& verification, std::FILE* out, PayloadObserver* observer);
     ExtractResult WriteDevice(const char* name, const Verification& verification);
 
     FileStream m_package;
+    OpenFailure m_openFailure = OpenFailure::None;
+    int m_openErrno = 0;
     std::int32_t m_header = 0;
     std::int64_t m_fileSize = 0;
     PeLayout m_layout;             // of the executable image the package is appended to

@@ -1,12 +1,10 @@
 #include "PackageWriter.h"
 
 #include <cstdint>
-#include <cstring>
 
 #include "FieldEncoding.h"
 #include "FileStream.h"
 #include "SystemError.h"
-#include "TargetNameRule.h"
 
 namespace package {
 
@@ -14,8 +12,8 @@ namespace {
 
 constexpr std::size_t kBlockSize = 64 * 1024;
 
-// Refusals that need no file: what the format cannot carry, or a target name that would
-// leave the folder it is written into.
+// Refusals that need no file: what the format cannot carry. Which names a Windows user can
+// get is judged by the caller, who knows the code page the bytes are in.
 std::string CheckFields(const PackageRequest& request)
 {
     std::string problem = CheckFieldText(request.label, "label");
@@ -25,8 +23,6 @@ std::string CheckFields(const PackageRequest& request)
         return problem + " (labels and target names hold up to 16 bytes, without spaces or NUL)";
     if (request.targetName.empty())
         return "target name is empty; the carrier would have no file to write";
-    if (const char* why = TargetNameRefusal(CheckTargetName(request.targetName.c_str())))
-        return "target name \"" + request.targetName + "\" is refused: " + why;
     if (request.stubPath.empty() && request.embeddedStub == nullptr)
         return "no stub given";
     return "";
@@ -46,7 +42,7 @@ bool WriteField(std::FILE* out, const Field& field)
     return std::fwrite(field.data(), 1, field.size(), out) == field.size();
 }
 
-// Copies exactly `length` bytes. With `sum`, they are scrambled and summed on the way.
+// Copies exactly `length` bytes. With `sum`, they are summed and scrambled on the way.
 bool CopyExactly(std::FILE* in, std::int64_t length, std::FILE* out, std::uint32_t* sum)
 {
     std::uint8_t block[kBlockSize];
@@ -55,8 +51,8 @@ bool CopyExactly(std::FILE* in, std::int64_t length, std::FILE* out, std::uint32
         if (std::fread(block, 1, want, in) != want)
             return false;
         if (sum != nullptr) {
+            *sum = SumBytes(*sum, block, want);
             SwapNibbles(block, want);
-            *sum = AccumulateChecksum(*sum, block, want);
         }
         if (std::fwrite(block, 1, want, out) != want)
             return false;
@@ -83,11 +79,10 @@ public:
         if (KindOfPath(output.c_str()) == PathKind::Other)
             return Refuse("output " + output + " is a folder or device, not a file");
 
-        std::string temporary(output.size() + 32, '\0');
-        m_out = CreateTemporaryBeside(output.c_str(), &temporary[0], temporary.size());
+        std::string temporary;
+        m_out = CreateTemporaryBeside(output.c_str(), temporary);
         if (!m_out)
             return IoFailure("cannot create a temporary file beside " + output + ": " + LastLibraryError());
-        temporary.resize(std::strlen(temporary.c_str()));
         const WriteError written = WriteAll();
         if (written == WriteError::None && RenameReplacing(temporary.c_str(), output.c_str())) {
             SyncFolderOf(output.c_str());

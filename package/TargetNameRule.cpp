@@ -1,69 +1,93 @@
 #include "TargetNameRule.h"
 
-#include <cstring>
+#include <cstdio>
 
 namespace package {
 
 namespace {
 
-bool IsSeparator(char c)
+bool IsSeparator(char32_t c)
 {
     return c == '/' || c == '\\';
 }
 
-char Upper(char c)
+char32_t Upper(char32_t c)
 {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c;
+}
+
+bool IsReserved(char32_t c)
+{
+    return c < 0x20 || c == '<' || c == '>' || c == '"' || c == '|' || c == '?' || c == '*';
 }
 
 // A Windows device name before the first dot ("nul", "COM3.bin", "CONOUT$"): opening it
 // reaches the device, in whatever folder. Windows also takes the superscript digits one,
-// two and three (0xB9, 0xB2, 0xB3 in the Western code page) as port numbers.
-bool IsDeviceName(const char* component, std::size_t length)
+// two and three as port numbers.
+bool IsDeviceName(const std::u32string& component)
 {
-    const char* dot = static_cast<const char*>(std::memchr(component, '.', length));
-    const std::size_t stem = dot != nullptr ? static_cast<std::size_t>(dot - component) : length;
-    char name[8] = {};
-    if (stem < 3 || stem > 7)
-        return false;
-    for (std::size_t i = 0; i < stem; ++i)
-        name[i] = Upper(component[i]);
-    static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
-    for (const char* device : kDevices)
-        if (std::strcmp(name, device) == 0)
+    std::u32string stem = component.substr(0, component.find('.'));
+    for (char32_t& c : stem)
+        c = Upper(c);
+    for (const char32_t* device : {U"CON", U"PRN", U"AUX", U"NUL", U"CONIN$", U"CONOUT$"})
+        if (stem == device)
             return true;
-    const bool port = stem == 4 && (std::strncmp(name, "COM", 3) == 0 || std::strncmp(name, "LPT", 3) == 0);
-    return port && ((name[3] >= '1' && name[3] <= '9') || std::strchr("\xB9\xB2\xB3", name[3]) != nullptr);
+    const bool port = stem.size() == 4 && (stem.compare(0, 3, U"COM") == 0 || stem.compare(0, 3, U"LPT") == 0);
+    const char32_t number = port ? stem[3] : 0;
+    return (number >= '1' && number <= '9') || number == U'\u00B9' || number == U'\u00B2' || number == U'\u00B3';
+}
+
+TargetNameRule CheckComponent(const std::u32string& component)
+{
+    if (component == U"..")
+        return TargetNameRule::Parent;
+    if (IsDeviceName(component))
+        return TargetNameRule::Device;
+    const char32_t last = component.empty() ? 0 : component.back();
+    if ((last == '.' || last == ' ') && component != U".")
+        return TargetNameRule::TrailingDotOrSpace;
+    return TargetNameRule::Allowed;
 }
 
 }  // namespace
 
-TargetNameRule CheckTargetName(const char* name)
+TargetNameCheck CheckTargetName(const std::u32string& name)
 {
-    if (IsSeparator(name[0]) && IsSeparator(name[1]))
-        return TargetNameRule::NetworkPath;
-    if (IsSeparator(name[0]))
-        return TargetNameRule::Absolute;
-    if (Upper(name[0]) >= 'A' && Upper(name[0]) <= 'Z' && name[1] == ':')
-        return TargetNameRule::Drive;
-    if (std::strchr(name, ':') != nullptr)
-        return TargetNameRule::Colon;
-    for (const char* component = name; *component != '\0';) {
-        std::size_t length = 0;
-        while (component[length] != '\0' && !IsSeparator(component[length]))
-            ++length;
-        if (length == 2 && component[0] == '.' && component[1] == '.')
-            return TargetNameRule::Parent;
-        if (IsDeviceName(component, length))
-            return TargetNameRule::Device;
-        component += component[length] != '\0' ? length + 1 : length;
+    const char32_t first = name.empty() ? 0 : name[0], second = name.size() < 2 ? 0 : name[1];
+    if (IsSeparator(first) && IsSeparator(second))
+        return {TargetNameRule::NetworkPath};
+    if (IsSeparator(first))
+        return {TargetNameRule::Absolute};
+    if (Upper(first) >= 'A' && Upper(first) <= 'Z' && second == ':')
+        return {TargetNameRule::Drive};
+    if (name.find(':') != std::u32string::npos)
+        return {TargetNameRule::Colon};
+    for (const char32_t c : name)
+        if (IsReserved(c))
+            return {TargetNameRule::ReservedCharacter, c};
+    for (std::size_t start = 0; start < name.size();) {
+        std::size_t end = start;
+        while (end < name.size() && !IsSeparator(name[end]))
+            ++end;
+        const TargetNameRule rule = CheckComponent(name.substr(start, end - start));
+        if (rule != TargetNameRule::Allowed)
+            return {rule};
+        start = end + 1;
     }
-    return TargetNameRule::Allowed;
+    return {};
 }
 
-const char* TargetNameRefusal(TargetNameRule rule)
+TargetNameCheck CheckStoredTargetName(const std::string& bytes)
 {
-    switch (rule) {
+    std::u32string name;
+    for (const unsigned char b : bytes)
+        name += static_cast<char32_t>(b);
+    return CheckTargetName(name);
+}
+
+std::string TargetNameRefusal(const TargetNameCheck& check)
+{
+    switch (check.rule) {
     case TargetNameRule::Allowed:
         break;
     case TargetNameRule::Absolute:
@@ -78,8 +102,18 @@ const char* TargetNameRefusal(TargetNameRule rule)
         return "it holds a colon (a drive or a Windows stream)";
     case TargetNameRule::Device:
         return "it names a Windows device";
+    case TargetNameRule::ReservedCharacter: {
+        char shown[48];
+        if (check.character < 0x20)
+            std::snprintf(shown, sizeof(shown), "the control character 0x%02X", static_cast<unsigned>(check.character));
+        else
+            std::snprintf(shown, sizeof(shown), "\"%c\"", static_cast<char>(check.character));
+        return std::string("it holds ") + shown + ", which Windows does not allow in a file name";
     }
-    return nullptr;
+    case TargetNameRule::TrailingDotOrSpace:
+        return "a part of it ends in a dot or a space, which Windows drops from file names";
+    }
+    return "";
 }
 
 }  // namespace package

@@ -38,7 +38,6 @@ expect_rows <<'EOF'
 2|stub fw.bin is not a Windows executable|pack fw.bin -o x.exe --stub fw.bin
 2|output fw.bin is one of the input files|pack fw.bin -o fw.bin
 2|"../evil.txt" is refused: it has a ".." component|pack fw.bin -o x.exe --target ../evil.txt
-2|"NUL.txt" is refused: it names a Windows device|pack fw.bin -o x.exe --target NUL.txt
 3|cannot open firmware nofile.bin|pack nofile.bin -o x.exe
 3|cannot open nofile.exe for reading|verify nofile.exe
 2|A subcommand is required|
@@ -85,18 +84,42 @@ for target in fw.bin sub/fw.bin a..b.bin; do  # names that stay inside, a subfol
     check "extract writes the target $target" eval '[ "$rc" = 0 ] && cmp -s fw.bin "box/out/$target"'
 done
 
-# --output: a file of the user's choosing, anywhere; "-" is stdout, the message then on stderr.
-fp extract Bad.exe -C box/out --output "../$long/mine.bin"
-check "extract --output FILE" eval 'same "$rc $out" "0 $success" && cmp -s fw.bin "box/$long/mine.bin"'
-fp extract Bad.exe --output -
+# --output: a file of the user's choosing, anywhere, under a name of any length; "-" is stdout,
+# the message then on stderr. A carrier that names no file a Windows user gets goes nowhere.
+fp extract Up.exe -C box/out --output "../$long/$long.bin"
+check "extract --output FILE" eval 'same "$rc $out" "0 $success" && cmp -s fw.bin "box/$long/$long.bin"'
+fp extract Up.exe --output -
 check "extract --output -" eval 'same "$rc $err" "0 $success" && cmp -s fw.bin stdout'
+head -c 100 /dev/zero >z.bin
+mkdir adir D sub && cp fw.bin sub/ && fp pack fw.bin -o D/Self.exe --target SELF.EXE && fp pack sub/fw.bin -o x.exe
+check "pack names the target after the firmware file, not its folder" has "$out" '(target "fw.bin"'
+expect_rows <<'EOF'
+1|"sub\x5c..\x5c..\x5cx" is refused: it has a ".." component, which leads out of the folder; nothing was written|extract Bad.exe -o mine.bin
+1|z.bin: the package names no target file, so the carrier cannot write one; nothing was written|extract z.bin -o o.bin
+0|verdict            TargetNotWritable|inspect z.bin
+3|cannot open adir for reading: it is not a file|extract adir -o o.bin
+3|cannot open nofile.exe for reading: No such file or directory|extract nofile.exe
+3|cannot enter folder nodir|extract Up.exe -C nodir
+1|D/Self.exe: the target file "SELF.EXE" names the carrier itself|verify D/Self.exe
+0||verify --sha256 "$(tr a-f A-F <<<"$(sha256 fw.bin)")" Up.exe
+2|target name "a?b.bin" is refused: it holds "?", which Windows does not allow|pack fw.bin -o x.exe --target 'a?b.bin'
+2|target name "a\x09b" holds the control character 0x09|pack fw.bin -o x.exe --target $'a\tb'
+2|"COM¹.bin" is refused: it names a Windows device|pack fw.bin -o x.exe --codepage 949 --target COM¹.bin
+EOF
+cd D; fp verify Self.exe; cd ..
+check "verify judges the carrier's own file from inside its folder too" has "$rc $err" "1 firmpack: Self.exe: the target"
+edit Up.exe Esc.exe "$retarget" $'\e]0;x\a\e[2J.exe'
+fp verify Esc.exe
+check "nothing carried reaches the terminal raw" eval '[ "$rc" = 1 ] && has "$err" "\\x1b]0;x\\x07\\x1b[2J" && ! has "$err" $'"'"'\e'"'"
 
 # --- Writes that cannot happen (root writes through read-only files) ------------------------
 if [ "$(id -u)" -ne 0 ]; then
-    mkdir locked ro && cp Up.exe locked/ && echo old >ro/fw.bin && chmod a-w locked ro/fw.bin
+    mkdir locked ro && cp Up.exe locked/ && cp Up.exe Hidden.exe && echo old >ro/fw.bin && chmod a-w locked ro/fw.bin
+    chmod a-r Hidden.exe
     expect_rows <<'EOF'
 3|cannot create a temporary file beside locked/Up.exe|pack fw.bin -o locked/Up.exe --label NEW
 3|Firmware Upgrade file Fail !!! -> Check "Read Only"|extract Up.exe -C ro
+3|cannot open Hidden.exe for reading: Permission denied|verify Hidden.exe
 EOF
 else
     echo "note: the read-only cases need an unprivileged user"
@@ -133,11 +156,16 @@ if ! $windows; then
 2|label "\xb0\xa1" is not UTF-8 text|pack fw.bin -o x.exe --codepage 949 --label $'\xb0\xa1'
 0|"label_hex": "ed8e8cec9ba8ec96b4"|inspect --json Raw.exe
 0|"label": "�|inspect --json --codepage 949 Raw.exe
-0|label              \xed|inspect --codepage 949 Raw.exe
 0|"label": "°¡"|inspect --json Latin.exe
-0|label              \xb0\xa1|inspect Latin.exe
 0|"carrier": "�.exe"|inspect --json $'\xe9.exe'
 EOF
+fi
+
+# Devices: written as they are; a standard output that fills up is a write error.
+if ! $windows; then
+    expect_rows <<<"0|$success|extract Up.exe -o /dev/null"
+    "${firmpack[@]}" extract Up.exe -o - >/dev/full 2>stderr
+    check "a full standard output fails the extraction" same "$? $(<stderr)" "3 firmpack: Firmware Upgrade file Fail !!! -> Write error..."
 fi
 
 mkdir again && fp pack fw.bin -o again/Up.exe --label R1.0

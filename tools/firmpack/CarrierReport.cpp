@@ -1,13 +1,54 @@
 #include "CarrierReport.h"
 
-std::optional<CarrierReport> ReadCarrierReport(const std::string& path)
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+
+#include "CodePageText.h"
+#include "Sha256.h"
+#include "TextEscaping.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class PayloadDigest : public package::PayloadObserver {
+public:
+    void Observe(const std::uint8_t* bytes, std::size_t count) override { m_sha256.Update(bytes, count); }
+    std::string FinishHex() { return m_sha256.FinishHex(); }
+
+private:
+    Sha256 m_sha256;
+};
+
+bool SameIgnoringAsciiCase(const std::string& a, const std::string& b)
+{
+    const auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [&](unsigned char x, unsigned char y) { return lower(x) == lower(y); });
+}
+
+// The carrier runs in its own folder and writes its target there, so the target is the
+// carrier itself when it names that file, in whatever case: Windows ignores it.
+bool TargetIsCarrier(const package::CPackageReader& reader, const std::string& carrier, const std::string& target)
+{
+    const fs::path folder = fs::path(carrier).parent_path();
+    return !target.empty() && (reader.IsPackageFile((folder / target).string().c_str()) ||
+                               SameIgnoringAsciiCase(target, fs::path(carrier).filename().string()));
+}
+
+}  // namespace
+
+std::optional<CarrierReport> ReadCarrierReport(const ReportRequest& request, std::string& failure)
 {
     package::CPackageReader reader;
-    const auto identity = reader.OpenPath(path.c_str());
-    if (!identity)
+    const auto identity = reader.OpenPath(request.path.c_str());
+    if (!identity) {
+        failure = OpenFailureText(reader);
         return std::nullopt;
+    }
     CarrierReport report;
-    report.path = path;
+    report.path = request.path;
     report.fileSize = reader.FileSize();
     report.headerPosition = reader.HeaderPosition();
     if (reader.Layout().imageEnd > 0)
@@ -18,11 +59,31 @@ std::optional<CarrierReport> ReadCarrierReport(const std::string& path)
     }
     report.label = identity->label.data();
     report.targetName = identity->targetName.data();
-    report.targetNameRule = package::CheckTargetName(report.targetName.c_str());
-    report.verification = reader.Verify();
-    report.verdict = reader.PredictResult(report.verification);
+    report.targetNameCheck = CheckTargetNameIn(report.targetName, request.codePage);
+    PayloadDigest digest;
+    report.verification = reader.Verify(request.withSha256 ? &digest : nullptr);
+    if (request.withSha256 && report.verification.fits && report.verification.readComplete)
+        report.payloadSha256 = digest.FinishHex();
+    report.verdict =
+        reader.PredictResult(report.verification, TargetIsCarrier(reader, request.path, report.targetName));
     reader.Close();
     return report;
+}
+
+std::string OpenFailureText(const package::CPackageReader& reader)
+{
+    const int error = reader.LastOpenErrno();
+    const std::string cause = error != 0 ? std::strerror(error) : "the system gave no reason";
+    switch (reader.LastOpenFailure()) {
+    case package::OpenFailure::NotAFile:
+        return "it is not a file (a folder or a device)";
+    case package::OpenFailure::CannotRead:
+        return "reading it failed: " + cause;
+    case package::OpenFailure::CannotOpen:
+    case package::OpenFailure::None:
+        break;
+    }
+    return cause;
 }
 
 const char* VerdictName(package::ExtractResult verdict)
@@ -59,13 +120,25 @@ std::string ExplainVerdict(const CarrierReport& report)
             return "damaged package: payload length " + std::to_string(v.length) +
                    " reaches past the checksum field and trailer (file is " + std::to_string(report.fileSize) +
                    " bytes, header at " + std::to_string(report.headerPosition) + ")";
+        if (!v.readComplete)
+            return "damaged package: the payload could not be read whole";
         return "damaged package: stored checksum " + std::to_string(v.storedChecksum) + ", computed " +
                std::to_string(v.computedChecksum);
     case package::ExtractResult::TargetNotWritable:
         if (report.targetName.empty())
             return "the package names no target file, so the carrier cannot write one";
-        return "the target file \"" + report.targetName + "\" names the carrier itself";
+        return "the target file \"" + EscapeForTerminal(report.targetName) + "\" names the carrier itself";
     default:
         return "no package";
     }
+}
+
+std::string CarrierProblem(const CarrierReport& report)
+{
+    if (report.verdict != package::ExtractResult::Extracted)
+        return ExplainVerdict(report);
+    const std::string refusal = package::TargetNameRefusal(report.targetNameCheck);
+    if (refusal.empty())
+        return "";
+    return "target name \"" + EscapeForTerminal(report.targetName) + "\" is refused: " + refusal;
 }

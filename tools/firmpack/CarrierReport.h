@@ -17,9 +17,10 @@ struct CarrierReport {
     std::int64_t signatureSize = 0;
     std::string label;
     std::string targetName;
-    package::TargetNameRule targetNameRule = package::TargetNameRule::Allowed;  // what extract makes of it
+    package::TargetNameCheck targetNameCheck;  // what extract makes of it
     package::Verification verification;
     package::ExtractResult verdict = package::ExtractResult::NoPackage;
+    std::string payloadSha256;  // when asked for and the payload was read whole
 };
 
 // False when the header lies inside the executable image (a bare stub, a cut carrier):
@@ -29,11 +30,24 @@ inline bool PackageFound(const CarrierReport& report)
     return !report.stubEnd || report.headerPosition < 0 || report.headerPosition >= *report.stubEnd;
 }
 
-// None when the file cannot be opened for reading.
-std::optional<CarrierReport> ReadCarrierReport(const std::string& path);
+struct ReportRequest {
+    std::string path;
+    int codePage;     // the target name's, for judging it as Windows will read it
+    bool withSha256;  // hash the payload in the same pass that sums it
+};
+
+// None when the file cannot be read as a carrier; then `failure` says why.
+std::optional<CarrierReport> ReadCarrierReport(const ReportRequest& request, std::string& failure);
+
+// Why OpenPath found no package stream, for "cannot open X for reading: ...".
+std::string OpenFailureText(const package::CPackageReader& reader);
 
 // The verdict's name ("Extracted", "ChecksumMismatch", ...).
 const char* VerdictName(package::ExtractResult verdict);
 
 // Why the verdict is not Extracted, in words for a person; empty when it is.
 std::string ExplainVerdict(const CarrierReport& report);
+
+// Why the carrier would not give a Windows user its firmware under an allowed name: the
+// verdict's reason, else the target name's refusal; empty when it would.
+std::string CarrierProblem(const CarrierReport& report);

@@ -45,6 +45,11 @@ bool IsPlainAscii(const std::string& text)
     return std::all_of(text.begin(), text.end(), [](unsigned char c) { return c < 0x80; });
 }
 
+bool IsControl(unsigned char c)
+{
+    return c < 0x20 || c == 0x7F;
+}
+
 // "é" (U+00E9): the character of `text` at `at`.
 std::string NameCharacter(const std::string& text, std::size_t at)
 {
@@ -93,6 +98,13 @@ void AddCodePageOption(CLI::App& command, int& codePage, const std::string& desc
 std::string ToFieldBytes(const std::string& typed, const char* what, int codePage, std::string& stored)
 {
     const std::string field(what);
+    const auto control = std::find_if(typed.begin(), typed.end(), IsControl);
+    if (codePage != kRawBytes && control != typed.end()) {
+        char number[8];
+        std::snprintf(number, sizeof(number), "0x%02X", static_cast<unsigned char>(*control));
+        return field + " \"" + EscapeControls(typed) + "\" holds the control character " + number +
+               ", which a caption or file name cannot show";
+    }
     if (codePage == kNoCodePage) {
         stored = typed;
         if (IsPlainAscii(typed))
@@ -130,6 +142,28 @@ std::string ShowForTerminal(const std::string& bytes, int codePage)
         else
             shown += piece.utf8;
     }
+    return shown;
+}
+
+package::TargetNameCheck CheckTargetNameIn(const std::string& bytes, int codePage)
+{
+    if (codePage <= kRawBytes)
+        return package::CheckStoredTargetName(bytes);
+    const std::string utf8 = DecodeToUtf8(bytes, codePage);
+    std::u32string name;
+    char32_t codePoint = 0;
+    for (std::size_t at = 0, length = 0; at < utf8.size(); at += length) {
+        ReadUtf8Character(utf8, at, codePoint, length);  // valid: the decoder made it
+        name += codePoint;
+    }
+    return package::CheckTargetName(name);
+}
+
+std::string EscapeControls(const std::string& utf8)
+{
+    std::string shown;
+    for (const char c : utf8)
+        shown += IsControl(static_cast<unsigned char>(c)) ? EscapeForTerminal(std::string(1, c)) : std::string(1, c);
     return shown;
 }
 

@@ -8,13 +8,14 @@
 #include <io.h>
 #endif
 
+#include "CarrierReport.h"
 #include "CodePage.h"
+#include "CodePageText.h"
 #include "Commands.h"
 #include "ExitCodes.h"
 #include "Messages.h"
 #include "PackageReader.h"
 #include "TargetNameRule.h"
-#include "TextEscaping.h"
 
 namespace fs = std::filesystem;
 
@@ -48,24 +49,12 @@ package::ExtractResult ExtractToStandardOutput(package::CPackageReader& reader)
     return reader.VerifyAndExtractInto(stdout);
 }
 
-// The reader names its temporary file in a fixed buffer, as the carrier does; a path of the
-// user's own may be longer, so the file is written from inside its folder.
-package::ExtractResult ExtractToFile(package::CPackageReader& reader, const fs::path& file)
-{
-    std::error_code error;
-    if (file.has_parent_path())
-        fs::current_path(file.parent_path(), error);
-    if (error)
-        return package::ExtractResult::TargetNotWritable;
-    return reader.VerifyAndExtractTo(file.filename().string().c_str());
-}
-
 package::ExtractResult Extract(package::CPackageReader& reader, const std::string& output)
 {
     if (output == "-")
         return ExtractToStandardOutput(reader);
     if (!output.empty())
-        return ExtractToFile(reader, output);
+        return reader.VerifyAndExtractTo(output.c_str());
     return reader.VerifyAndExtract();
 }
 
@@ -83,12 +72,18 @@ int RunExtract(const ExtractOptions& options)
     package::CPackageReader reader;
     const auto identity = reader.OpenPath(carrier.string().c_str());
     if (!identity)
-        return Fail(kExitIoError, "cannot open " + options.carrier + " for reading");
-    const char* refusal = package::TargetNameRefusal(package::CheckTargetName(identity->targetName.data()));
-    if (options.output.empty() && refusal != nullptr)
-        return Fail(kExitVerificationFailed, "target name \"" + EscapeForTerminal(identity->targetName.data()) +
-                                                 "\" is refused: " + refusal +
-                                                 "; nothing was written (--output FILE chooses a file of your own)");
+        return Fail(kExitIoError, "cannot open " + options.carrier + " for reading: " + OpenFailureText(reader));
+    // --output only chooses where the firmware goes: a carrier that could not write its own
+    // file, or one that names a file no Windows user can get, is not extracted anywhere.
+    const std::string target = identity->targetName.data();
+    if (target.empty() || !package::TargetNameRefusal(package::CheckStoredTargetName(target)).empty()) {
+        reader.Close();
+        std::string failure;
+        const auto report = ReadCarrierReport({carrier.string(), kNoCodePage, false}, failure);
+        if (!report)
+            return Fail(kExitIoError, "cannot open " + options.carrier + " for reading: " + failure);
+        return Fail(kExitVerificationFailed, options.carrier + ": " + CarrierProblem(*report) + "; nothing was written");
+    }
     const package::ExtractResult result = Extract(reader, SystemText(options.output));
     reader.Close();
 

@@ -13,6 +13,7 @@
 #include "Messages.h"
 #include "PackageWriter.h"
 #include "PeImage.h"
+#include "TargetNameRule.h"
 
 namespace fs = std::filesystem;
 
@@ -57,6 +58,9 @@ int RunPack(const PackOptions& options)
         problem = ToFieldBytes(typedTarget, "target name", options.codePage, target);
     if (!problem.empty())
         return Fail(kExitUsage, problem);
+    const std::string refusal = package::TargetNameRefusal(CheckTargetNameIn(target, options.codePage));
+    if (!refusal.empty())
+        return Fail(kExitUsage, "target name \"" + ShowForTerminal(target, options.codePage) + "\" is refused: " + refusal);
     const std::string stub = SystemText(options.stub);
     if (!stub.empty() && IsUnusableStub(stub))
         return Fail(kExitUsage, "stub " + options.stub + " is not a Windows executable (no MZ/PE header)");

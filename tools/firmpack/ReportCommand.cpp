@@ -8,7 +8,6 @@
 #include "Commands.h"
 #include "ExitCodes.h"
 #include "Messages.h"
-#include "PayloadDigest.h"
 #include "TextEscaping.h"
 
 namespace {
@@ -42,7 +41,7 @@ void AddTexts(nlohmann::ordered_json& json, const CarrierReport& r, int codePage
     json["target_name_hex"] = HexBytes(r.targetName);
 }
 
-nlohmann::ordered_json ToJson(const CarrierReport& r, const std::string& sha256, int codePage)
+nlohmann::ordered_json ToJson(const CarrierReport& r, int codePage)
 {
     const package::Verification& v = r.verification;
     const char* message = package::ExtractResultMessage(r.verdict);
@@ -57,18 +56,19 @@ nlohmann::ordered_json ToJson(const CarrierReport& r, const std::string& sha256,
     json["payload_fits"] = v.fits;
     json["stored_checksum"] = v.fits ? nlohmann::ordered_json(v.storedChecksum) : nullptr;
     json["computed_checksum"] = v.fits ? nlohmann::ordered_json(v.computedChecksum) : nullptr;
-    json["payload_sha256"] = sha256.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(sha256);
+    json["payload_sha256"] =
+        r.payloadSha256.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(r.payloadSha256);
     json["signature_offset"] = OrNull(r.signatureSize > 0, r.signatureOffset);
     json["signature_size"] = OrNull(r.signatureSize > 0, r.signatureSize);
     json["verdict"] = VerdictName(r.verdict);
     json["message"] = message != nullptr ? nlohmann::ordered_json(message) : nullptr;
-    const char* refusal = package::TargetNameRefusal(r.targetNameRule);
-    json["target_name_allowed"] = refusal == nullptr;
-    json["target_name_refusal"] = refusal != nullptr ? nlohmann::ordered_json(refusal) : nullptr;
+    const std::string refusal = package::TargetNameRefusal(r.targetNameCheck);
+    json["target_name_allowed"] = refusal.empty();
+    json["target_name_refusal"] = refusal.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(refusal);
     return json;
 }
 
-void PrintText(const CarrierReport& r, const std::string& sha256, int codePage)
+void PrintText(const CarrierReport& r, int codePage)
 {
     const package::Verification& v = r.verification;
     const auto checksum = [&](std::uint32_t value) { return v.fits ? std::to_string(value) : std::string("not read"); };
@@ -80,7 +80,7 @@ void PrintText(const CarrierReport& r, const std::string& sha256, int codePage)
               << "payload length     " << v.length << " bytes" << (v.fits ? "" : " (past the end of the file)") << "\n"
               << "stored checksum    " << checksum(v.storedChecksum) << "\n"
               << "computed checksum  " << checksum(v.computedChecksum) << "\n"
-              << "payload SHA-256    " << (sha256.empty() ? "not read" : sha256) << "\n"
+              << "payload SHA-256    " << (r.payloadSha256.empty() ? "not read" : r.payloadSha256) << "\n"
               << "signature          "
               << (r.signatureSize > 0 ? std::to_string(r.signatureSize) + " bytes at " + std::to_string(r.signatureOffset)
                                       : std::string("none")) << "\n"
@@ -91,23 +91,22 @@ void PrintText(const CarrierReport& r, const std::string& sha256, int codePage)
     const std::string why = ExplainVerdict(r);
     if (!why.empty())
         std::cout << "                   " << why << '\n';
-    const char* refusal = package::TargetNameRefusal(r.targetNameRule);
-    std::cout << "target name check  " << (refusal != nullptr ? std::string("refused: ") + refusal : "allowed")
-              << '\n';
+    const std::string refusal = package::TargetNameRefusal(r.targetNameCheck);
+    std::cout << "target name check  " << (refusal.empty() ? "allowed" : "refused: " + refusal) << '\n';
 }
 
 int RunInspect(const InspectOptions& options)
 {
-    const auto report = ReadCarrierReport(SystemText(options.carrier));
+    std::string failure;
+    const auto report = ReadCarrierReport({SystemText(options.carrier), options.codePage, true}, failure);
     if (!report)
-        return Fail(kExitIoError, "cannot open " + options.carrier + " for reading");
-    const std::string sha256 = PayloadSha256(*report);
+        return Fail(kExitIoError, "cannot open " + options.carrier + " for reading: " + failure);
     // A file name that is not UTF-8 shows U+FFFD where JSON cannot carry its bytes.
     if (options.json)
-        std::cout << ToJson(*report, sha256, options.codePage).dump(2, ' ', false, nlohmann::json::error_handler_t::replace)
+        std::cout << ToJson(*report, options.codePage).dump(2, ' ', false, nlohmann::json::error_handler_t::replace)
                   << '\n';
     else
-        PrintText(*report, sha256, options.codePage);
+        PrintText(*report, options.codePage);
     return kExitSuccess;
 }
 

@@ -7,7 +7,7 @@
 #include "Commands.h"
 #include "ExitCodes.h"
 #include "Messages.h"
-#include "PayloadDigest.h"
+#include "CodePageText.h"
 
 namespace {
 
@@ -31,13 +31,15 @@ int RunVerify(const VerifyOptions& options)
 {
     if (!options.sha256.empty() && !IsSha256Hex(options.sha256))
         return Fail(kExitUsage, "--sha256 takes 64 hexadecimal digits, not \"" + options.sha256 + "\"");
-    const auto report = ReadCarrierReport(SystemText(options.carrier));
+    std::string failure;
+    const auto report = ReadCarrierReport({SystemText(options.carrier), kNoCodePage, !options.sha256.empty()}, failure);
     if (!report)
-        return Fail(kExitIoError, "cannot open " + options.carrier + " for reading");
-    if (report->verdict != package::ExtractResult::Extracted)
-        return Fail(kExitVerificationFailed, options.carrier + ": " + ExplainVerdict(*report));
+        return Fail(kExitIoError, "cannot open " + options.carrier + " for reading: " + failure);
+    const std::string problem = CarrierProblem(*report);
+    if (!problem.empty())
+        return Fail(kExitVerificationFailed, options.carrier + ": " + problem);
     if (!options.sha256.empty()) {
-        const std::string actual = PayloadSha256(*report);
+        const std::string& actual = report->payloadSha256;
         if (actual != Lowercase(options.sha256))
             return Fail(kExitVerificationFailed, options.carrier + ": the firmware's SHA-256 is " +
                                                      (actual.empty() ? "unreadable" : actual) + ", not the pinned " +
