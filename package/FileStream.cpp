@@ -41,15 +41,20 @@ bool SyncToDevice(std::FILE* f);
 
 }  // namespace
 
-FileStream CreateTemporaryBeside(const char* path, std::string& name)
+FileStream CreateTemporaryBeside(const char* path, TextBuffer& name)
 {
+    char suffix[] = ".tmp00000000";
+    const std::size_t length = std::strlen(path);
+    name.reset(static_cast<char*>(std::malloc(length + sizeof(suffix))));
+    if (!name)
+        return FileStream();
     for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
-        char suffix[] = ".tmp00000000";
         std::uint32_t number = g_numberSource();
         for (char* digit = suffix + sizeof(suffix) - 2; digit > suffix + 3; --digit, number >>= 4)
             *digit = "0123456789abcdef"[number & 0xF];
-        name = std::string(path) + suffix;
-        FileStream file = CreateExclusive(name.c_str());
+        std::memcpy(name.get(), path, length);
+        std::memcpy(name.get() + length, suffix, sizeof(suffix));
+        FileStream file = CreateExclusive(name.get());
         if (file || errno != EEXIST)
             return file;
     }
@@ -77,11 +82,6 @@ bool SyncAndClose(FileStream& stream)
     return CloseFile(stream) && synced;
 }
 
-FileStream OpenFile(const char* path, const char* mode)
-{
-    return FileStream(std::fopen(path, mode));
-}
-
 bool CloseFile(FileStream& stream)
 {
     std::FILE* f = stream.release();
@@ -92,6 +92,49 @@ bool CloseFile(FileStream& stream)
 }
 
 #ifdef _WIN32
+
+namespace {
+
+UINT g_pathCodePage = CP_ACP;
+
+// A path as the wide functions take it; empty when it does not convert.
+class Wide {
+public:
+    explicit Wide(const char* path)
+    {
+        const int size = MultiByteToWideChar(g_pathCodePage, 0, path, -1, nullptr, 0);
+        m_text = size > 0 ? static_cast<wchar_t*>(std::calloc(static_cast<std::size_t>(size), sizeof(wchar_t))) : nullptr;
+        if (m_text != nullptr)
+            MultiByteToWideChar(g_pathCodePage, 0, path, -1, m_text, size);
+    }
+    ~Wide() { std::free(m_text); }
+    Wide(const Wide&) = delete;
+    Wide& operator=(const Wide&) = delete;
+    const wchar_t* c_str() const { return m_text != nullptr ? m_text : L""; }
+
+private:
+    wchar_t* m_text;
+};
+
+}  // namespace
+
+void UsePathsInUtf8()
+{
+    g_pathCodePage = CP_UTF8;
+}
+
+FileStream OpenFile(const char* path, const char* mode)
+{
+    wchar_t wideMode[8] = {};
+    for (std::size_t i = 0; i + 1 < sizeof(wideMode) / sizeof(wideMode[0]) && mode[i] != '\0'; ++i)
+        wideMode[i] = static_cast<wchar_t>(mode[i]);  // "rb", "wb": ASCII
+    return FileStream(_wfopen(Wide(path).c_str(), wideMode));
+}
+
+bool RemoveFile(const char* path)
+{
+    return DeleteFileW(Wide(path).c_str()) != 0;
+}
 
 bool SeekFile(std::FILE* f, std::int64_t offset, int origin)
 {
@@ -123,7 +166,7 @@ bool IsSameFile(const char* path, std::FILE* open)
     if (!Identify(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(open))), a))
         return false;
     // No access rights asked: this only looks, it never opens for reading or writing.
-    HANDLE h = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+    HANDLE h = CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     const bool known = Identify(h, b);
     if (h != INVALID_HANDLE_VALUE)
@@ -134,11 +177,11 @@ bool IsSameFile(const char* path, std::FILE* open)
 
 PathKind KindOfPath(const char* path)
 {
-    const DWORD attributes = GetFileAttributesA(path);
+    const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
         return PathKind::Other;
     // A device may have no attributes at all, or look like a file by them: its handle tells.
-    HANDLE h = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+    HANDLE h = CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return attributes == INVALID_FILE_ATTRIBUTES ? PathKind::Missing : PathKind::RegularFile;
@@ -150,7 +193,7 @@ PathKind KindOfPath(const char* path)
 bool RenameReplacing(const char* from, const char* to)
 {
     // Write-through: the move itself reaches the disk before we report success.
-    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 void SyncFolderOf(const char*) {}
@@ -159,7 +202,7 @@ namespace {
 
 FileStream CreateExclusive(const char* path)
 {
-    HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         errno = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? EEXIST : EACCES;
@@ -195,6 +238,18 @@ void StartDeviceWrite(std::FILE*, std::int64_t, std::int64_t) {}
 }  // namespace
 
 #else
+
+void UsePathsInUtf8() {}
+
+FileStream OpenFile(const char* path, const char* mode)
+{
+    return FileStream(std::fopen(path, mode));
+}
+
+bool RemoveFile(const char* path)
+{
+    return std::remove(path) == 0;
+}
 
 bool SeekFile(std::FILE* f, std::int64_t offset, int origin)
 {

@@ -1,12 +1,16 @@
 // The few file operations the package code needs beyond <cstdio>: an owning stream,
 // 64-bit positions, and file identity. Platform differences live in FileStream.cpp alone.
+// On Windows, paths are handed to the system's wide functions, converted from the ANSI code
+// page (the carrier's names) or, once UsePathsInUtf8 is called, from UTF-8 (firmpack's, so
+// that no name a user types is narrowed to a code page); on POSIX they are the bytes the
+// system takes.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
-#include <string>
 
 namespace package {
 
@@ -15,7 +19,17 @@ struct FileCloser {
 };
 using FileStream = std::unique_ptr<std::FILE, FileCloser>;
 
+struct TextFreer {
+    void operator()(char* text) const { std::free(text); }
+};
+using TextBuffer = std::unique_ptr<char, TextFreer>;  // NUL-terminated, from malloc
+
+// From now on paths are UTF-8 (Windows); nothing to do on POSIX.
+void UsePathsInUtf8();
+
 FileStream OpenFile(const char* path, const char* mode);
+
+bool RemoveFile(const char* path);
 
 // Closes the stream and reports whether everything it buffered reached the file.
 bool CloseFile(FileStream& stream);
@@ -39,7 +53,7 @@ PathKind KindOfPath(const char* path);
 // exclusively: an existing file or link under the name is never opened or followed. Its name
 // goes into `name`; an empty stream when none can be made (the folder is missing or may not
 // be written).
-FileStream CreateTemporaryBeside(const char* path, std::string& name);
+FileStream CreateTemporaryBeside(const char* path, TextBuffer& name);
 
 // Where the temporary names' digits come from: unpredictable ones unless a test fixes them,
 // to plant a file under the very name the writer will try. Null restores the default.

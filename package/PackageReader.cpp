@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <string>
 
 namespace package {
 
@@ -131,7 +130,7 @@ ExtractResult CPackageReader::VerifyAndExtractTo(const char* path)
         return kind == PathKind::Other ? WriteDevice(path, verification) : ExtractResult::TargetNotWritable;
     }
 
-    std::string temporary;
+    TextBuffer temporary;
     FileStream copy;
     // An existing target must be writable itself, not only its folder: a read-only file stays.
     // An empty name names no file at all.
@@ -146,11 +145,11 @@ ExtractResult CPackageReader::VerifyAndExtractTo(const char* path)
         result = ExtractResult::ChecksumMismatch;
     else if (!SyncAndClose(copy) || !written)
         result = ExtractResult::WriteFailed;
-    else if (!RenameReplacing(temporary.c_str(), path))
+    else if (!RenameReplacing(temporary.get(), path))
         result = ExtractResult::WriteFailed;
     copy.reset();
     if (result != ExtractResult::Extracted) {
-        std::remove(temporary.c_str());
+        RemoveFile(temporary.get());
         return result;
     }
     SyncFolderOf(path);

@@ -52,15 +52,16 @@ class CPackageReader {
 public:
     // Opens "<applicationName>.exe" in the working directory, as the carrier does.
     std::optional<PackageIdentity> OpenSelf(const char* applicationName);
-    // Opens a package at an explicit path (the packer and the tests).
+    // Opens a package at an explicit path, as FileStream.h takes paths (the packer and the tests).
     std::optional<PackageIdentity> OpenPath(const char* path);
     // After OpenPath returned none: why, and the C library's error number then (0: none).
     OpenFailure LastOpenFailure() const { return m_openFailure; }
     int LastOpenErrno() const { return m_openErrno; }
 
-    // Writes the carried firmware under its target name, relative to the working directory.
+    // Writes the carried firmware under its target name, relative to the working directory
+    // (a name as the carrier holds it: in the ANSI code page on Windows).
     ExtractResult VerifyAndExtract();
-    // The same, under another name (firmpack extract --output).
+    // The same, under another name (firmpack extract --output), a path as FileStream.h takes it.
     ExtractResult VerifyAndExtractTo(const char* path);
     // The same pass into an open stream (standard output): its bytes go out as they are
     // read, so a damaged package is known only at the end.

@@ -79,19 +79,19 @@ public:
         if (KindOfPath(output.c_str()) == PathKind::Other)
             return Refuse("output " + output + " is a folder or device, not a file");
 
-        std::string temporary;
+        TextBuffer temporary;
         m_out = CreateTemporaryBeside(output.c_str(), temporary);
         if (!m_out)
             return IoFailure("cannot create a temporary file beside " + output + ": " + LastLibraryError());
         const WriteError written = WriteAll();
-        if (written == WriteError::None && RenameReplacing(temporary.c_str(), output.c_str())) {
+        if (written == WriteError::None && RenameReplacing(temporary.get(), output.c_str())) {
             SyncFolderOf(output.c_str());
             return WriteError::None;
         }
         if (written == WriteError::None)
-            IoFailure("cannot rename " + temporary + " to " + output + ": " + LastSystemError());
+            IoFailure("cannot rename " + std::string(temporary.get()) + " to " + output + ": " + LastSystemError());
         m_out.reset();
-        std::remove(temporary.c_str());
+        RemoveFile(temporary.get());
         return WriteError::Io;
     }
 

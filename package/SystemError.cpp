@@ -19,11 +19,14 @@ std::string LastLibraryError()
 std::string LastSystemError()
 {
     const DWORD code = GetLastError();
-    char text[256] = "";
-    if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
-                       sizeof(text), nullptr) == 0)
+    wchar_t text[256] = L"";
+    if (FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                       sizeof(text) / sizeof(text[0]), nullptr) == 0)
         return "system error " + std::to_string(code);
-    std::string message(text);
+    // In UTF-8, as firmpack writes all its text.
+    char utf8[1024] = "";
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof(utf8), nullptr, nullptr);
+    std::string message(utf8);
     while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
         message.pop_back();
     return message;

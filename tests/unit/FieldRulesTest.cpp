@@ -1,7 +1,9 @@
-// The field rules, each edge once; where a text field ends, the field fuzz target's corpus
-// shows. Fields are stored by the test support, not by the code under test, so that a fault
-// in the nibble swap cannot cancel itself out.
+// The field rules, each edge once. Fields are stored by the test support, not by the code
+// under test, so that a fault in the nibble swap cannot cancel itself out.
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <random>
 
 #include "CarrierImage.h"
 #include "FieldEncoding.h"
@@ -21,9 +23,8 @@ DecimalField Decimal(const std::string& text)
 
 }  // namespace
 
-// The value as atol reads the unscrambled text, wrapped modulo 2^32 beyond the signed range
-// (the field fuzz target compares it with strtoll on any bytes); and whether a length field
-// may hold it (a number and nothing else, or blank).
+// The value as atol reads the unscrambled text, wrapped modulo 2^32 beyond the signed range;
+// and whether a length field may hold it (a number and nothing else, or blank).
 TEST(DecimalField, ValueAndWhetherItIsAPlainNumber)
 {
     const struct {
@@ -51,5 +52,38 @@ TEST(DecimalField, ValueAndWhetherItIsAPlainNumber)
         EXPECT_EQ(static_cast<std::uint32_t>(ParseDecimalField(Decimal(c.text))), static_cast<std::uint32_t>(c.value))
             << '"' << c.text << '"';
         EXPECT_EQ(IsPlainDecimalField(Decimal(c.text)), c.plain) << '"' << c.text << '"';
+    }
+}
+
+// On random texts of white space, signs, digits, letters and NULs: what strtoll reads, to 32 bits.
+TEST(DecimalField, AgreesWithStrtollOnRandomTexts)
+{
+    const std::string alphabet(" \t\n\v\f\r+-0123456789012345678901234567890123456789aZ\0", 51);
+    std::mt19937 random(1234);
+    for (int n = 0; n < 100000; ++n) {
+        std::string text(kDecimalFieldSize, ' ');
+        for (auto& c : text)
+            c = alphabet[random() % alphabet.size()];
+        const auto expected = static_cast<std::int32_t>(static_cast<std::uint32_t>(std::strtoll(text.c_str(), nullptr, 10)));
+        ASSERT_EQ(ParseDecimalField(Decimal(text)), expected) << '"' << text << '"';
+    }
+}
+
+// The text ends at the first space or NUL, unscrambled first for a target name; a label's
+// bytes are taken as they are, even when they look scrambled.
+TEST(TextField, EndsAtTheFirstSpaceOrNul)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {" AB", ""}, {"AB CD", "AB"}, {std::string("AB\0CD", 5), "AB"}, {"0123456789abcdef", "0123456789abcdef"},
+        {"\x12\x21\t", "\x12\x21\t"}, {"", ""},
+    };
+    for (const auto& [text, expected] : cases) {
+        for (const bool scrambled : {false, true}) {
+            TextField field;
+            field.fill(scrambled ? Scrambled(' ') : ' ');
+            for (std::size_t i = 0; i < text.size(); ++i)
+                field[i] = scrambled ? Scrambled(static_cast<std::uint8_t>(text[i])) : static_cast<std::uint8_t>(text[i]);
+            EXPECT_EQ(ParseTextField(field, scrambled).data(), expected) << text << scrambled;
+        }
     }
 }

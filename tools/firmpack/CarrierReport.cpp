@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "CodePageText.h"
+#include "Platform.h"
 #include "Sha256.h"
 #include "TextEscaping.h"
 
@@ -21,6 +22,12 @@ private:
     Sha256 m_sha256;
 };
 
+// The carried name in quotes, every byte outside printable ASCII escaped.
+std::string QuotedTarget(const CarrierReport& report)
+{
+    return "\"" + EscapeForTerminal(report.targetName) + "\"";
+}
+
 bool SameIgnoringAsciiCase(const std::string& a, const std::string& b)
 {
     const auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
@@ -30,11 +37,12 @@ bool SameIgnoringAsciiCase(const std::string& a, const std::string& b)
 
 // The carrier runs in its own folder and writes its target there, so the target is the
 // carrier itself when it names that file, in whatever case: Windows ignores it.
-bool TargetIsCarrier(const package::CPackageReader& reader, const std::string& carrier, const std::string& target)
+bool TargetIsCarrier(const package::CPackageReader& reader, const std::string& carrier, const std::string& stored)
 {
-    const fs::path folder = fs::path(carrier).parent_path();
-    return !target.empty() && (reader.IsPackageFile((folder / target).string().c_str()) ||
-                               SameIgnoringAsciiCase(target, fs::path(carrier).filename().string()));
+    const std::string target = StoredNameAsPath(stored);
+    const fs::path path = fs::u8path(carrier);
+    return !target.empty() && (reader.IsPackageFile((path.parent_path() / fs::u8path(target)).u8string().c_str()) ||
+                               SameIgnoringAsciiCase(target, path.filename().u8string()));
 }
 
 }  // namespace
@@ -127,7 +135,7 @@ std::string ExplainVerdict(const CarrierReport& report)
     case package::ExtractResult::TargetNotWritable:
         if (report.targetName.empty())
             return "the package names no target file, so the carrier cannot write one";
-        return "the target file \"" + EscapeForTerminal(report.targetName) + "\" names the carrier itself";
+        return "the target file " + QuotedTarget(report) + " names the carrier itself";
     default:
         return "no package";
     }
@@ -140,5 +148,5 @@ std::string CarrierProblem(const CarrierReport& report)
     const std::string refusal = package::TargetNameRefusal(report.targetNameCheck);
     if (refusal.empty())
         return "";
-    return "target name \"" + EscapeForTerminal(report.targetName) + "\" is refused: " + refusal;
+    return "target name " + QuotedTarget(report) + " is refused: " + refusal;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "CodePage.h"
+#include "Platform.h"
 #include "PackageLayout.h"
 #include "TextEscaping.h"
 #include "Utf8.h"
@@ -18,20 +19,13 @@ struct Piece {
     std::string utf8;
 };
 
-// The code pages leave C1 positions (0x81 in 1252) undefined. Windows passes such a byte
-// through as U+0080-U+009F while iconv refuses it; both count here as no character.
-bool IsC1Control(const std::string& utf8)
-{
-    return utf8.size() == 2 && static_cast<unsigned char>(utf8[0]) == 0xC2 && static_cast<unsigned char>(utf8[1]) < 0xA0;
-}
-
 std::vector<Piece> Decode(const std::string& bytes, int codePage)
 {
     std::vector<Piece> pieces;
     std::size_t used = 1;
     for (std::size_t at = 0; at < bytes.size(); at += used) {
         std::string utf8;
-        if (!DecodeCharacter(bytes, at, codePage, utf8, used) || IsC1Control(utf8)) {
+        if (!DecodeCharacter(bytes, at, codePage, utf8, used)) {
             utf8.clear();
             used = 1;
         }
@@ -73,8 +67,6 @@ std::string EncodingRefusal(Encoding result, const std::string& typed, const std
     case Encoding::NotUtf8:
         return field + " \"" + EscapeForTerminal(typed) + "\" is not UTF-8 text (--codepage raw stores bytes " +
                "exactly as given)";
-    case Encoding::NoConverter:
-        return "this system cannot convert text into " + codePageName;
     }
     return "";
 }
@@ -84,7 +76,7 @@ std::string EncodingRefusal(Encoding result, const std::string& typed, const std
 void AddCodePageOption(CLI::App& command, int& codePage, const std::string& description)
 {
     std::vector<std::string> names;
-    for (int number : kCodePages)
+    for (int number : CodePageNumbers())
         names.push_back(std::to_string(number));
     names.push_back("raw");
     command
@@ -113,7 +105,7 @@ std::string ToFieldBytes(const std::string& typed, const char* what, int codePag
                "the carrier is for (949, 932, 936, 950, 1250-1258), or --codepage raw to store the bytes exactly as given";
     }
     if (codePage == kRawBytes) {
-        stored = SystemText(typed);
+        stored = AnsiBytes(typed);
         return "";
     }
     std::size_t at = 0;

@@ -10,7 +10,7 @@
 constexpr int kNoCodePage = -1;  // no --codepage: plain ASCII only
 constexpr int kRawBytes = 0;     // --codepage raw: the bytes exactly as given
 
-// Adds --codepage CP (a number of kCodePages, or raw), which sets `codePage`.
+// Adds --codepage CP (a number of CodePageNumbers(), or raw), which sets `codePage`.
 void AddCodePageOption(CLI::App& command, int& codePage, const std::string& description);
 
 // The bytes a label or target name typed on the command line is stored as. Returns why it

@@ -9,12 +9,12 @@
 #endif
 
 #include "CarrierReport.h"
-#include "CodePage.h"
 #include "CodePageText.h"
 #include "Commands.h"
 #include "ExitCodes.h"
 #include "Messages.h"
 #include "PackageReader.h"
+#include "Platform.h"
 #include "TargetNameRule.h"
 
 namespace fs = std::filesystem;
@@ -49,28 +49,27 @@ package::ExtractResult ExtractToStandardOutput(package::CPackageReader& reader)
     return reader.VerifyAndExtractInto(stdout);
 }
 
-package::ExtractResult Extract(package::CPackageReader& reader, const std::string& output)
+// `output` empty: the carried name, read as the carrier's system reads it.
+package::ExtractResult Extract(package::CPackageReader& reader, const std::string& output, const std::string& target)
 {
     if (output == "-")
         return ExtractToStandardOutput(reader);
-    if (!output.empty())
-        return reader.VerifyAndExtractTo(output.c_str());
-    return reader.VerifyAndExtract();
+    return reader.VerifyAndExtractTo(output.empty() ? StoredNameAsPath(target).c_str() : output.c_str());
 }
 
 int RunExtract(const ExtractOptions& options)
 {
     std::error_code error;
-    const fs::path carrier = fs::absolute(SystemText(options.carrier), error);
+    const fs::path carrier = fs::absolute(fs::u8path(options.carrier), error);
     if (error)
         return Fail(kExitIoError, "cannot find " + options.carrier + ": " + error.message());
     // The carrier writes its target relative to the folder it runs in; so do we.
-    fs::current_path(SystemText(options.directory), error);
+    fs::current_path(fs::u8path(options.directory), error);
     if (error)
         return Fail(kExitIoError, "cannot enter folder " + options.directory + ": " + error.message());
 
     package::CPackageReader reader;
-    const auto identity = reader.OpenPath(carrier.string().c_str());
+    const auto identity = reader.OpenPath(carrier.u8string().c_str());
     if (!identity)
         return Fail(kExitIoError, "cannot open " + options.carrier + " for reading: " + OpenFailureText(reader));
     // --output only chooses where the firmware goes: a carrier that could not write its own
@@ -79,12 +78,12 @@ int RunExtract(const ExtractOptions& options)
     if (target.empty() || !package::TargetNameRefusal(package::CheckStoredTargetName(target)).empty()) {
         reader.Close();
         std::string failure;
-        const auto report = ReadCarrierReport({carrier.string(), kNoCodePage, false}, failure);
+        const auto report = ReadCarrierReport({carrier.u8string(), kNoCodePage, false}, failure);
         if (!report)
             return Fail(kExitIoError, "cannot open " + options.carrier + " for reading: " + failure);
         return Fail(kExitVerificationFailed, options.carrier + ": " + CarrierProblem(*report) + "; nothing was written");
     }
-    const package::ExtractResult result = Extract(reader, SystemText(options.output));
+    const package::ExtractResult result = Extract(reader, options.output, target);
     reader.Close();
 
     const char* message = package::ExtractResultMessage(result);

@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <iostream>
 
-#include "CodePage.h"
 #include "CodePageText.h"
 #include "Commands.h"
 #include "EmbeddedStub.h"
@@ -31,7 +30,7 @@ struct PackOptions {
 
 bool EndsWithExe(const std::string& path)
 {
-    std::string name = fs::path(path).filename().string();
+    std::string name = fs::u8path(path).filename().u8string();
     std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
     return name.size() > 4 && name.compare(name.size() - 4, 4, ".exe") == 0;
 }
@@ -61,11 +60,11 @@ int RunPack(const PackOptions& options)
     const std::string refusal = package::TargetNameRefusal(CheckTargetNameIn(target, options.codePage));
     if (!refusal.empty())
         return Fail(kExitUsage, "target name \"" + ShowForTerminal(target, options.codePage) + "\" is refused: " + refusal);
-    const std::string stub = SystemText(options.stub);
+    const std::string& stub = options.stub;
     if (!stub.empty() && IsUnusableStub(stub))
         return Fail(kExitUsage, "stub " + options.stub + " is not a Windows executable (no MZ/PE header)");
 
-    package::PackageRequest request{stub, SystemText(options.firmware), SystemText(options.output), label, target};
+    package::PackageRequest request{stub, options.firmware, options.output, label, target};
     request.alignForSigning = !options.noAlign;
     if (options.stub.empty()) {
         request.embeddedStub = kEmbeddedStub;
@@ -80,7 +79,7 @@ int RunPack(const PackOptions& options)
     case package::WriteError::Io:
         return Fail(kExitIoError, error);
     }
-    if (!EndsWithExe(SystemText(options.output)))
+    if (!EndsWithExe(options.output))
         Warn(options.output + " does not end in \".exe\": the carrier looks for <its name>.exe in its "
              "folder and will not find its own package under this name");
     std::cout << "packed " << options.firmware << " into " << options.output << " (target \""

@@ -98,7 +98,7 @@ void PrintText(const CarrierReport& r, int codePage)
 int RunInspect(const InspectOptions& options)
 {
     std::string failure;
-    const auto report = ReadCarrierReport({SystemText(options.carrier), options.codePage, true}, failure);
+    const auto report = ReadCarrierReport({options.carrier, options.codePage, true}, failure);
     if (!report)
         return Fail(kExitIoError, "cannot open " + options.carrier + " for reading: " + failure);
     // A file name that is not UTF-8 shows U+FFFD where JSON cannot carry its bytes.

@@ -32,7 +32,7 @@ int RunVerify(const VerifyOptions& options)
     if (!options.sha256.empty() && !IsSha256Hex(options.sha256))
         return Fail(kExitUsage, "--sha256 takes 64 hexadecimal digits, not \"" + options.sha256 + "\"");
     std::string failure;
-    const auto report = ReadCarrierReport({SystemText(options.carrier), kNoCodePage, !options.sha256.empty()}, failure);
+    const auto report = ReadCarrierReport({options.carrier, kNoCodePage, !options.sha256.empty()}, failure);
     if (!report)
         return Fail(kExitIoError, "cannot open " + options.carrier + " for reading: " + failure);
     const std::string problem = CarrierProblem(*report);

@@ -3,10 +3,11 @@
 #include <iostream>
 #include <string>
 
-#include "CodePage.h"
+#include "Platform.h"
 #include "Commands.h"
 #include "EmbeddedStub.h"
 #include "ExitCodes.h"
+#include "FileStream.h"
 
 #ifndef FIRMPACK_VERSION
 #define FIRMPACK_VERSION "unknown"
@@ -21,6 +22,8 @@ int main(int argc, char** argv)
     app.require_subcommand(1);
     app.footer("Exit status: 0 success, 1 verification failed, 2 usage error, 3 I/O error.");
 
+    const ConsoleUtf8 console;
+    package::UsePathsInUtf8();  // every name firmpack is given arrives as UTF-8
     int exitCode = kExitSuccess;
     SetupPack(app, exitCode);
     SetupInspect(app, exitCode);

@@ -1,0 +1,20 @@
+#include "Platform.h"
+
+std::vector<std::string> CommandLineArguments(int argc, char** argv)
+{
+    return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+std::string StoredNameAsPath(const std::string& stored)
+{
+    return stored;
+}
+
+std::string AnsiBytes(const std::string& typed)
+{
+    return typed;
+}
+
+// A terminal takes the bytes as they are.
+ConsoleUtf8::ConsoleUtf8() = default;
+ConsoleUtf8::~ConsoleUtf8() = default;
