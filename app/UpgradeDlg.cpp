@@ -63,12 +63,15 @@ void CUpgradeDlg::ShowPackageInCaption(const char* label, const char* targetName
     std::strcat(suffix, targetName);
     std::strcat(suffix, " > ");
 
-    // A template caption too long to leave room for the whole suffix is cut.
+    // A template caption too long to leave room for the whole suffix is cut, between
+    // characters: never through a double-byte one.
     char caption[kCaptionBufferSize] = {};
     GetWindowTextA(caption, kCaptionBufferSize);
-    const size_t room = kCaptionBufferSize - 1 - std::strlen(suffix);
-    if (std::strlen(caption) > room)
-        caption[room] = '\0';
+    const char* room = caption + (kCaptionBufferSize - 1 - std::strlen(suffix));
+    char* end = caption;
+    while (*end != '\0' && CharNextA(end) <= room)
+        end = CharNextA(end);
+    *end = '\0';
     std::strcat(caption, suffix);
     SetWindowTextA(caption);
 }

@@ -14,8 +14,10 @@ void DeriveAppName()
 {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);
+    // Character by character: in a double-byte code page the second byte of a character
+    // may be 0x5C, as in ソ (0x83 0x5C), and is no separator then.
     const char* name = path;
-    for (const char* p = path; *p != '\0'; ++p) {
+    for (const char* p = path; *p != '\0'; p = CharNextA(p)) {
         if (*p == '\\' || *p == '/' || *p == ':')
             name = p + 1;
     }

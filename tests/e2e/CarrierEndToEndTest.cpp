@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "CarrierImage.h"
 #include "DialogDriver.h"
@@ -39,6 +40,43 @@ DWORD_PTR AskProbe(HWND dialog, UINT message, WPARAM wParam = 0)
     return answer;
 }
 
+// A name in the system's ANSI code page, as the carrier names files.
+fs::path AnsiPath(const char* ansi)
+{
+    wchar_t wide[MAX_PATH] = {};
+    MultiByteToWideChar(CP_ACP, 0, ansi, -1, wide, MAX_PATH);
+    return wide;
+}
+
+// The font size in points that a dialog template of the stub asks for, read from the built file.
+int TemplatePoints(int id)
+{
+    const HMODULE stub = LoadLibraryExW((kHere / "OrvaneFirmUp.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    const HRSRC found = FindResourceA(stub, MAKEINTRESOURCEA(id), RT_DIALOG);
+    auto at = static_cast<const WORD*>(LockResource(LoadResource(stub, found)));
+    at += at[1] == 0xFFFF ? 13 : 9;  // past the fixed header of an extended or a classic template
+    for (int field = 0; field < 3; ++field)  // menu, class, caption: 0xFFFF and a number, or a string
+        at += *at == 0xFFFF ? 2 : lstrlenW(reinterpret_cast<const wchar_t*>(at)) + 1;
+    const int points = *at;
+    FreeLibrary(stub);
+    return points;
+}
+
+// The window's font is its template's size in points at the display's DPI, so the window grows
+// with the DPI; every control lies inside it, clear of the others (the About box's picture
+// too), and every text is drawn whole, with a glyph for each character.
+void ExpectLaidOutWholeAtTheDisplaysDpi(HWND window, int templateId)
+{
+    const HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    const char* asked = std::getenv("ORVANE_DPI");
+    EXPECT_TRUE(!asked || dpi == std::atoi(asked)) << "the prefix's DPI did not take: " << dpi;
+    const DWORD_PTR layout = AskProbe(window, kProbeLayout);
+    EXPECT_EQ(HIWORD(layout), MulDiv(TemplatePoints(templateId), dpi, 72)) << "the font's height";
+    EXPECT_EQ(LOWORD(layout), 1) << "controls cut off, overlapping, or with texts drawn cut or without glyphs";
+}
+
 // Whether `window`'s centre lies within two pixels of `over`'s.
 bool CentredOn(HWND window, HWND over)
 {
@@ -51,7 +89,7 @@ bool CentredOn(HWND window, HWND over)
 class CarrierTest : public ::testing::Test {
 protected:
     // Writes the carrier (its payload damaged when asked) and starts it, by default in its folder.
-    bool Open(const std::string& name, const std::string& label, const std::string& target, bool damaged = false,
+    bool Open(const fs::path& name, const std::string& label, const std::string& target, bool damaged = false,
               const fs::path& workingDirectory = "")
     {
         CarrierImage image(label, target, firmware);
@@ -59,7 +97,7 @@ protected:
         image.payload[123] ^= damaged ? 0x10 : 0;  // the checksum then no longer matches
         WriteBytes(name, image.Assemble());
         const auto cwd = workingDirectory.empty() ? folder.Path() : workingDirectory;
-        driver = std::make_unique<DialogDriver>((folder.Path() / name).string(), cwd.string());
+        driver = std::make_unique<DialogDriver>((folder.Path() / name).wstring(), cwd.wstring());
         return driver->Started() && driver->WaitForDialog();
     }
 
@@ -73,8 +111,7 @@ protected:
             EXPECT_EQ(box->buttons.size(), 1u) << "the system's plain OK box";
             driver->Dismiss(*box);
         }
-        const auto code = driver->WaitForExit();
-        EXPECT_TRUE(code && *code < 0xC0000000u) << "still running, or ended by an exception";
+        EXPECT_EQ(driver->WaitForExit(), std::optional<DWORD>(0)) << "still running, or not ended by itself";
         return box ? box->text : "(none)";
     }
 
@@ -109,27 +146,37 @@ enum Start { InItsFolder, DamagedPayload, FromElsewhere };
 enum Target { NoTarget, LongerTarget, ReadOnlyTarget };  // longer than the firmware: truncation shows
 
 struct Way {
-    const char *name, *carrier, *label, *target;  // the message box's caption: carrier less its last extension
+    const char* name;
+    const wchar_t* carrier;  // the message box's caption: this less its last extension
+    const char *label, *target;  // stored bytes: in the code page of the row
     Start start;
     Target existing;
     void (*act)(const DialogDriver&);
     ExtractResult result;  // NoPackage: the carrier ends without a message
+    UINT codePage = 0;     // the system code page the row needs; 0: any
 };
 
 const Way kWays[] = {
-    {"EnterAtOnceWrites", "Upgrade.exe", "R1.0", "fw.bin", InItsFolder, NoTarget, Enter, ExtractResult::Extracted},
-    {"ButtonReplacesLongerTarget", "fw.v2.exe", "R2.0", "fw.bin", InItsFolder, LongerTarget, Upgrade,
+    {"EnterAtOnceWrites", L"Upgrade.exe", "R1.0", "fw.bin", InItsFolder, NoTarget, Enter, ExtractResult::Extracted},
+    {"ButtonReplacesLongerTarget", L"fw.v2.exe", "R2.0", "fw.bin", InItsFolder, LongerTarget, Upgrade,
      ExtractResult::Extracted},
-    {"BadChecksumKeepsTarget", "Up.exe", "R2.1", "fw.bin", DamagedPayload, LongerTarget, Upgrade,
+    {"BadChecksumKeepsTarget", L"Up.exe", "R2.1", "fw.bin", DamagedPayload, LongerTarget, Upgrade,
      ExtractResult::ChecksumMismatch},
-    {"ReadOnlyTargetIsKept", "Up.exe", "R2.2", "fw.bin", InItsFolder, ReadOnlyTarget, Upgrade,
+    {"ReadOnlyTargetIsKept", L"Up.exe", "R2.2", "fw.bin", InItsFolder, ReadOnlyTarget, Upgrade,
      ExtractResult::TargetNotWritable},
-    {"ElsewhereDoesNothing", "Up.exe", "R3.0", "fw.bin", FromElsewhere, NoTarget, Upgrade, ExtractResult::NoPackage},
-    {"ExitLeaves", "Up.exe", "ABCDEFGHIJKLMNOP", "sixteen-bytes.xy", InItsFolder, NoTarget, Exit,
+    {"ElsewhereDoesNothing", L"Up.exe", "R3.0", "fw.bin", FromElsewhere, NoTarget, Upgrade, ExtractResult::NoPackage},
+    {"ExitLeaves", L"Up.exe", "ABCDEFGHIJKLMNOP", "sixteen-bytes.xy", InItsFolder, NoTarget, Exit,
      ExtractResult::NoPackage},
-    {"EscapeLeaves", "Up.exe", "", "fw.bin", InItsFolder, NoTarget, Escape, ExtractResult::NoPackage},
-    {"CloseBoxLeaves", "Up.exe", "R4.0", "fw.bin", InItsFolder, NoTarget, CloseBox, ExtractResult::NoPackage},
-    {"EnterOnExitLeaves", "Up.exe", "R4.1", "fw.bin", InItsFolder, NoTarget, EnterOnExit, ExtractResult::NoPackage},
+    {"EscapeLeaves", L"Up.exe", "", "fw.bin", InItsFolder, NoTarget, Escape, ExtractResult::NoPackage},
+    {"CloseBoxLeaves", L"Up.exe", "R4.0", "fw.bin", InItsFolder, NoTarget, CloseBox, ExtractResult::NoPackage},
+    {"EnterOnExitLeaves", L"Up.exe", "R4.1", "fw.bin", InItsFolder, NoTarget, EnterOnExit, ExtractResult::NoPackage},
+    // Names whose second byte in the code page is 0x5C, the separator's: ソ, and 許 and 功.
+    {"JapaneseName", L"\u30BD\u30D5\u30C8.exe", "R5.1", "fw.bin", InItsFolder, NoTarget, Upgrade,
+     ExtractResult::Extracted, 932},
+    {"ChineseName", L"\u8A31\u529F.exe", "R5.2", "fw.bin", InItsFolder, NoTarget, Upgrade, ExtractResult::Extracted, 950},
+    // 펌웨어, the label, and 펌웨어.bin, the target, in code page 949; the carrier 업데이트.exe.
+    {"KoreanLabelAndTarget", L"\uC5C5\uB370\uC774\uD2B8.exe", "\xC6\xDF\xBF\xFE\xBE\xEE",
+     "\xC6\xDF\xBF\xFE\xBE\xEE.bin", InItsFolder, NoTarget, Upgrade, ExtractResult::Extracted, 949},
 };
 
 class WayTest : public CarrierTest, public ::testing::WithParamInterface<Way> {};
@@ -137,29 +184,32 @@ class WayTest : public CarrierTest, public ::testing::WithParamInterface<Way> {}
 TEST_P(WayTest, ShowsTheCaptionAndMessageAndLeavesTheFilesAsExpected)
 {
     const Way& w = GetParam();
+    if (w.codePage != 0 && GetACP() != w.codePage)
+        GTEST_SKIP() << "for code page " << w.codePage;
     const Bytes previous = PatternBytes(firmware.size() + 5000, 99);
+    const fs::path target = AnsiPath(w.target), carrier = w.carrier;
     if (w.existing != NoTarget)
-        WriteBytes(w.target, previous);
+        WriteBytes(target, previous);
     if (w.existing == ReadOnlyTarget)
-        MakeReadOnly(w.target);  // which Wine run as root ignores: run as a user
+        MakeReadOnly(target);  // which Wine run as root ignores: run as a user
     const fs::path elsewhere = folder.Path() / "elsewhere";
     fs::create_directory(elsewhere);
     auto expected = folder.Entries();  // with the carrier and the target, and nothing left beside them
-    expected.insert(expected.end(), {w.carrier, w.result == ExtractResult::Extracted ? w.target : w.carrier});
+    expected.insert(expected.end(), {carrier.u8string(), (w.result == ExtractResult::Extracted ? target : carrier).u8string()});
     std::sort(expected.begin(), expected.end());
     expected.erase(std::unique(expected.begin(), expected.end()), expected.end());
 
     const bool packaged = w.start != FromElsewhere;
-    ASSERT_TRUE(Open(w.carrier, w.label, w.target, w.start == DamagedPayload, packaged ? fs::path() : elsewhere));
-    EXPECT_EQ(driver->Caption(),
-              packaged ? kTemplateCaption + " - " + w.label + " < " + w.target + " > " : kTemplateCaption);
+    ASSERT_TRUE(Open(carrier, w.label, w.target, w.start == DamagedPayload, packaged ? fs::path() : elsewhere));
+    EXPECT_EQ(driver->Caption(), packaged ? kTemplateCaption + " - " + AnsiPath(w.label).u8string() + " < " + target.u8string() + " > "
+                                          : kTemplateCaption);
     const char* message = package::ExtractResultMessage(w.result);
-    EXPECT_EQ(Outcome(w.act, fs::path(w.carrier).stem().string()), message ? message : "(none)");
+    EXPECT_EQ(Outcome(w.act, carrier.stem().u8string()), message ? message : "(none)");
 
     EXPECT_EQ(folder.Entries(), expected);
     EXPECT_TRUE(fs::is_empty(elsewhere));
     const Bytes left = w.result == ExtractResult::Extracted ? firmware : w.existing != NoTarget ? previous : Bytes();
-    EXPECT_EQ(ReadBytes(w.target), left);
+    EXPECT_EQ(ReadBytes(target), left);
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, WayTest, ::testing::ValuesIn(kWays),
@@ -174,6 +224,14 @@ TEST_F(CarrierTest, OpensAsLaidOutShowsItsIconAndAboutBoxAndStillUpgrades)
     // Its styles and controls are the template's, which the resource check reads.
     EXPECT_TRUE(CentredOn(dialog, GetDesktopWindow()));
     EXPECT_EQ(driver->FocusedControlId(), IDOK);
+    ExpectLaidOutWholeAtTheDisplaysDpi(dialog, IDD_UPGRADE_DIALOG);
+    // The system menu's last entries, read back wide: a separator, then the About entry, which
+    // on Korean and Western Windows its font draws whole (elsewhere Wine's fonts lack Hangul).
+    const auto entry = static_cast<ATOM>(AskProbe(dialog, kProbeMenuEntry));
+    wchar_t entryText[64] = {};
+    GlobalGetAtomNameW(entry, entryText, 64);
+    GlobalDeleteAtom(entry);
+    EXPECT_TRUE((GetACP() != 949 && GetACP() != 1252) || std::wstring(entryText) == L"OrvaneFirmUp \uC815\uBCF4(&A)...");
     EXPECT_TRUE(SaveWhenPainted(dialog, dialog, (kShots / "e2e-upgrade-dialog.bmp").string(), 3000));
 
     for (const bool byKeys : {true, false}) {  // through the menu's last entry, then as its command
@@ -185,6 +243,7 @@ TEST_F(CarrierTest, OpensAsLaidOutShowsItsIconAndAboutBoxAndStillUpgrades)
         wchar_t ok[16] = {};  // wide: the Korean text compares on every code page
         GetWindowTextW(GetDlgItem(about->window, IDOK), ok, 16);
         EXPECT_EQ(std::wstring(ok), L"\uD655\uC778");
+        ExpectLaidOutWholeAtTheDisplaysDpi(about->window, IDD_ABOUT_BOX);
         EXPECT_TRUE(SaveWhenPainted(about->window, GetDesktopWindow(), (kShots / "e2e-about-box.bmp").string(), 3000));
         byKeys ? Escape(*driver) : driver->Dismiss(*about);  // clicks its one button, OK
         EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about->window); }, 3000)) << "the About box stayed open";

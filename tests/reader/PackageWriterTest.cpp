@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "CarrierImage.h"
-#include "PackageReader.h"
+#include "PackageLayout.h"
 #include "PackageWriter.h"
 
 using namespace package;
@@ -32,11 +32,11 @@ protected:
 
 }  // namespace
 
-// Pack, read back, extract, compare; a label of 16 bytes, some of them beyond ASCII, as a
-// Korean label is. The carrier holds the fields as the test support stores them (digits
-// zero-padded, text space-padded); packed for signing, it ends on an 8-byte boundary, with
-// fewer than 8 zeros in front of the trailer. The second size is already on one.
-TEST_F(PackageWriterTest, RoundTripThroughTheReader)
+// A label of 16 bytes, some of them beyond ASCII, as a Korean label is. The carrier holds the
+// fields as the test support stores them (digits zero-padded, text space-padded), which the
+// reader's tables read back; packed for signing, it ends on an 8-byte boundary, with fewer
+// than 8 zeros in front of the trailer. The second size is already on one.
+TEST_F(PackageWriterTest, WritesTheLayoutAsTheTestsStoreIt)
 {
     const std::string label = "\xB0\xA1" "CDEFGHIJKLMNOP";
     for (const std::size_t size : {150000, 150002}) {
@@ -54,16 +54,6 @@ TEST_F(PackageWriterTest, RoundTripThroughTheReader)
             expected.gap.assign(carrier.size() - expected.Assemble().size(), 0);
             EXPECT_TRUE(align ? carrier.size() % 8 == 0 && expected.gap.size() < 8 : expected.gap.empty()) << size;
             EXPECT_EQ(carrier, expected.Assemble()) << size << align;
-
-            CPackageReader reader;
-            const auto identity = reader.OpenPath("carrier.exe");
-            ASSERT_TRUE(identity);
-            EXPECT_EQ(identity->label.data(), label);
-            EXPECT_STREQ(identity->targetName.data(), "out.bin");
-            EXPECT_EQ(reader.VerifyAndExtract(), ExtractResult::Extracted);
-            reader.Close();
-            EXPECT_EQ(ReadBytes("out.bin"), firmware) << size << align;
-            fs::remove("out.bin");
 
             // The stub built into firmpack gives the same carrier as the stub file.
             request.stubPath.clear();

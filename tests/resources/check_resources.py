@@ -51,6 +51,7 @@ EXPECTED = {
         "ProductName": "OrvaneFirmUp 응용 프로그램"}},
     "translations": {"Translation": "0x0412 0x04b0"},
     "execution levels": [{"level": "asInvoker", "uiAccess": "false"}],
+    "dpi awareness": {"dpiAware": "true", "dpiAwareness": "PerMonitorV2, System"},
 }
 
 
@@ -105,6 +106,7 @@ def actual(pe):
         "translations": {k.decode(): v for block in blocks for var in getattr(block, "Var", [])
                          for k, v in var.entry.items()},
         "execution levels": [e.attrib for e in manifest.iter() if e.tag.endswith("}requestedExecutionLevel")],
+        "dpi awareness": {e.tag.split("}")[1]: e.text for e in manifest.iter() if e.tag.split("}")[-1].startswith("dpiAware")},
     }
 
 

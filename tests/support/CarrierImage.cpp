@@ -156,7 +156,7 @@ std::vector<std::string> ScratchFolder::Entries() const
 {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(m_path))
-        names.push_back(entry.path().filename().string());
+        names.push_back(entry.path().filename().u8string());
     std::sort(names.begin(), names.end());
     return names;
 }

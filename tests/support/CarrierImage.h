@@ -52,7 +52,7 @@ public:
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
     const std::filesystem::path& Path() const { return m_path; }
-    std::vector<std::string> Entries() const;  // file names, sorted
+    std::vector<std::string> Entries() const;  // file names in UTF-8, sorted
     void Clear() const;  // read-only entries too
 
 private:

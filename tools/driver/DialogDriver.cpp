@@ -8,9 +8,11 @@ const char kDialogClass[] = "#32770";
 
 std::string WindowText(HWND window)
 {
-    char buffer[512] = {};
-    GetWindowTextA(window, buffer, sizeof(buffer));
-    return buffer;
+    wchar_t wide[512] = {};
+    GetWindowTextW(window, wide, 512);
+    char utf8[1536] = {};
+    WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, sizeof(utf8), nullptr, nullptr);
+    return utf8;
 }
 
 std::string ClassName(HWND window)
@@ -93,13 +95,13 @@ void UniqueHandle::Reset(HANDLE handle)
     m_handle = handle;
 }
 
-DialogDriver::DialogDriver(const std::string& exePath, const std::string& workingDirectory)
+DialogDriver::DialogDriver(const std::wstring& exePath, const std::wstring& workingDirectory)
 {
-    std::string commandLine = "\"" + exePath + "\"";
-    STARTUPINFOA startup = {};
+    std::wstring commandLine = L"\"" + exePath + L"\"";
+    STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+    if (!CreateProcessW(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                         workingDirectory.c_str(), &startup, &info))
         return;
     m_process.Reset(info.hProcess);

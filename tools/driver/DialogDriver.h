@@ -27,6 +27,8 @@ private:
     HANDLE m_handle;
 };
 
+// Window texts are read as the wide text the window holds and given in UTF-8, the same under
+// every system code page.
 struct MessageBoxView {
     HWND window;
     std::string caption;
@@ -38,8 +40,9 @@ MessageBoxView ReadMessageBox(HWND box);
 
 class DialogDriver {
 public:
-    // Starts `exePath` with `workingDirectory` as its current folder.
-    DialogDriver(const std::string& exePath, const std::string& workingDirectory);
+    // Starts `exePath` with `workingDirectory` as its current folder; wide, so that any name
+    // Windows takes is reached whatever the system's code page.
+    DialogDriver(const std::wstring& exePath, const std::wstring& workingDirectory);
     ~DialogDriver();  // ends the program if it is still running
     DialogDriver(const DialogDriver&) = delete;
     DialogDriver& operator=(const DialogDriver&) = delete;

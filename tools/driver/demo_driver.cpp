@@ -43,7 +43,13 @@ int main(int argc, char** argv)
         return Fail("usage: demo_driver CARRIER.exe WORKDIR SHOTS_DIR");
     const std::string shots = std::string(argv[3]) + "\\";
 
-    DialogDriver driver(argv[1], argv[2]);
+    // The paths as the system's code page gives them, widened as Windows would.
+    const auto wide = [](const char* text) {
+        wchar_t buffer[MAX_PATH] = {};
+        MultiByteToWideChar(CP_ACP, 0, text, -1, buffer, MAX_PATH);
+        return std::wstring(buffer);
+    };
+    DialogDriver driver(wide(argv[1]), wide(argv[2]));
     if (!driver.Started())
         return Fail("cannot start " + std::string(argv[1]));
     if (!driver.WaitForDialog(kTimeoutMs))
