@@ -53,7 +53,9 @@ TargetNameRule CheckComponent(const std::u32string& component)
 
 TargetNameCheck CheckTargetName(const std::u32string& name)
 {
-    const char32_t first = name.empty() ? 0 : name[0], second = name.size() < 2 ? 0 : name[1];
+    if (name.empty())
+        return {TargetNameRule::Empty};
+    const char32_t first = name[0], second = name.size() < 2 ? 0 : name[1];
     if (IsSeparator(first) && IsSeparator(second))
         return {TargetNameRule::NetworkPath};
     if (IsSeparator(first))
@@ -90,6 +92,8 @@ std::string TargetNameRefusal(const TargetNameCheck& check)
     switch (check.rule) {
     case TargetNameRule::Allowed:
         break;
+    case TargetNameRule::Empty:
+        return "it is empty, so the carrier has no file to write";
     case TargetNameRule::Absolute:
         return "it is an absolute path";
     case TargetNameRule::NetworkPath:

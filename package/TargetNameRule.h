@@ -9,6 +9,7 @@ namespace package {
 
 enum class TargetNameRule {
     Allowed,
+    Empty,              // no file at all: the carrier cannot write one
     Absolute,           // "/x", "\x": from the root of a drive or file system
     NetworkPath,        // "\\srv\x", "//srv/x": a share or a device namespace
     Drive,              // "C:x", "C:\x"

@@ -94,7 +94,7 @@ expect_rows <<'EOF'
 0|into x.exe (target "fw.bin"|pack sub/fw.bin -o x.exe
 1|"sub\x5c..\x5c..\x5cx" is refused: it has a ".." component, which leads out of the folder; nothing was written|extract Bad.exe -o mine.bin
 1|z.bin: the package names no target file, so the carrier cannot write one; nothing was written|extract z.bin -o o.bin
-0|verdict            TargetNotWritable|inspect z.bin
+0|target name check  refused: it is empty|inspect z.bin
 3|cannot open adir for reading: it is not a file|extract adir -o o.bin
 3|cannot open nofile.exe for reading: No such file or directory|extract nofile.exe
 3|cannot enter folder nodir|extract Up.exe -C nodir

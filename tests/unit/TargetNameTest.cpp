@@ -11,6 +11,7 @@ TEST(TargetNameRule, EachEdgeOfEachRule)
     const std::pair<R, std::vector<std::u32string>> cases[] = {
         {R::Allowed, {U"fw.bin", U"sub/fw.bin", U"a\\b", U"..x", U".x", U"x..y", U"./x", U"a\x7f" U"b", U"COM0",
                       U"COM10", U"COM\u2074", U"CO", U"CONX", U"NULL", U"xNUL"}},
+        {R::Empty, {U""}},
         {R::NetworkPath, {U"\\\\srv\\x", U"//srv/x"}},
         {R::Absolute, {U"\\x", U"/x"}},
         {R::Drive, {U"A:x", U"z:\\x"}},

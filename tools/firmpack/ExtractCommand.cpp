@@ -75,7 +75,7 @@ int RunExtract(const ExtractOptions& options)
     // --output only chooses where the firmware goes: a carrier that could not write its own
     // file, or one that names a file no Windows user can get, is not extracted anywhere.
     const std::string target = identity->targetName.data();
-    if (target.empty() || !package::TargetNameRefusal(package::CheckStoredTargetName(target)).empty()) {
+    if (!package::TargetNameRefusal(package::CheckStoredTargetName(target)).empty()) {
         reader.Close();
         std::string failure;
         const auto report = ReadCarrierReport({carrier.u8string(), kNoCodePage, false}, failure);
