@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 #include "CarrierImage.h"
@@ -184,8 +185,10 @@ class WayTest : public CarrierTest, public ::testing::WithParamInterface<Way> {}
 TEST_P(WayTest, ShowsTheCaptionAndMessageAndLeavesTheFilesAsExpected)
 {
     const Way& w = GetParam();
-    if (w.codePage != 0 && GetACP() != w.codePage)
-        GTEST_SKIP() << "for code page " << w.codePage;
+    if (w.codePage != 0 && GetACP() != w.codePage) {  // not skipped through GoogleTest: no thread under qemu
+        std::printf("%s: for code page %u only\n", w.name, w.codePage);
+        return;
+    }
     const Bytes previous = PatternBytes(firmware.size() + 5000, 99);
     const fs::path target = AnsiPath(w.target), carrier = w.carrier;
     if (w.existing != NoTarget)
