@@ -71,6 +71,26 @@ std::string EncodingRefusal(Encoding result, const std::string& typed, const std
     return "";
 }
 
+// The bytes `typed` is stored as, or why it cannot be converted.
+std::string ConvertTyped(const std::string& typed, const std::string& field, int codePage, std::string& stored)
+{
+    if (codePage == kRawBytes) {
+        stored = AnsiBytes(typed);
+        return "";
+    }
+    if (codePage == kNoCodePage) {
+        stored = typed;
+        if (IsPlainAscii(typed))
+            return "";
+        return field + " \"" + EscapeControls(typed) + "\" is not plain ASCII: give --codepage with the code page of " +
+               "the Windows the carrier is for (949, 932, 936, 950, 1250-1258), or --codepage raw to store the bytes " +
+               "exactly as given";
+    }
+    std::size_t at = 0;
+    const Encoding result = EncodeText(typed, codePage, stored, at);
+    return result == Encoding::Converted ? "" : EncodingRefusal(result, typed, field, codePage, at);
+}
+
 }  // namespace
 
 void AddCodePageOption(CLI::App& command, int& codePage, const std::string& description)
@@ -97,27 +117,17 @@ std::string ToFieldBytes(const std::string& typed, const char* what, int codePag
         return field + " \"" + EscapeControls(typed) + "\" holds the control character " + number +
                ", which a caption or file name cannot show";
     }
-    if (codePage == kNoCodePage) {
-        stored = typed;
-        if (IsPlainAscii(typed))
-            return "";
-        return field + " \"" + typed + "\" is not plain ASCII: give --codepage with the code page of the Windows " +
-               "the carrier is for (949, 932, 936, 950, 1250-1258), or --codepage raw to store the bytes exactly as given";
-    }
-    if (codePage == kRawBytes) {
-        stored = AnsiBytes(typed);
-        return "";
-    }
-    std::size_t at = 0;
-    const Encoding result = EncodeText(typed, codePage, stored, at);
-    if (result != Encoding::Converted)
-        return EncodingRefusal(result, typed, field, codePage, at);
+    const std::string problem = ConvertTyped(typed, field, codePage, stored);
+    if (!problem.empty())
+        return problem;
     // The format's rules hold for the stored bytes; the refusal quotes the text as typed.
+    const std::string quoted = field + " \"" + EscapeControls(typed) + "\"";
     if (stored.size() > static_cast<std::size_t>(package::kTextFieldSize))
-        return field + " \"" + typed + "\" is " + std::to_string(stored.size()) + " bytes long in code page " +
-               std::to_string(codePage) + "; at most " + std::to_string(package::kTextFieldSize) + " bytes fit";
+        return quoted + " is " + std::to_string(stored.size()) + " bytes long" +
+               (codePage > kRawBytes ? " in code page " + std::to_string(codePage) : "") + "; at most " +
+               std::to_string(package::kTextFieldSize) + " bytes fit";
     if (stored.find(' ') != std::string::npos)
-        return field + " \"" + typed + "\" contains a space; the text would end there";
+        return quoted + " contains a space; the text would end there";
     return "";
 }
 
