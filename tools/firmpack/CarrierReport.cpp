@@ -55,6 +55,12 @@ std::optional<CarrierReport> ReadCarrierReport(const ReportRequest& request, std
         failure = OpenFailureText(reader);
         return std::nullopt;
     }
+    return ReportOnOpenCarrier(reader, *identity, request);
+}
+
+CarrierReport ReportOnOpenCarrier(package::CPackageReader& reader, const package::PackageIdentity& identity,
+                                  const ReportRequest& request)
+{
     CarrierReport report;
     report.path = request.path;
     report.fileSize = reader.FileSize();
@@ -65,8 +71,8 @@ std::optional<CarrierReport> ReadCarrierReport(const ReportRequest& request, std
         report.signatureOffset = reader.Layout().signatureOffset;
         report.signatureSize = reader.Layout().signatureSize;
     }
-    report.label = identity->label.data();
-    report.targetName = identity->targetName.data();
+    report.label = identity.label.data();
+    report.targetName = identity.targetName.data();
     report.targetNameCheck = CheckTargetNameIn(report.targetName, request.codePage);
     PayloadDigest digest;
     report.verification = reader.Verify(request.withSha256 ? &digest : nullptr);
@@ -74,7 +80,6 @@ std::optional<CarrierReport> ReadCarrierReport(const ReportRequest& request, std
         report.payloadSha256 = digest.FinishHex();
     report.verdict =
         reader.PredictResult(report.verification, TargetIsCarrier(reader, request.path, report.targetName));
-    reader.Close();
     return report;
 }
 

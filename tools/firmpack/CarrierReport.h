@@ -39,6 +39,10 @@ struct ReportRequest {
 // None when the file cannot be read as a carrier; then `failure` says why.
 std::optional<CarrierReport> ReadCarrierReport(const ReportRequest& request, std::string& failure);
 
+// The same, from a reader OpenPath has just opened on request.path; its checksum pass is spent.
+CarrierReport ReportOnOpenCarrier(package::CPackageReader& reader, const package::PackageIdentity& identity,
+                                  const ReportRequest& request);
+
 // Why OpenPath found no package stream, for "cannot open X for reading: ...".
 std::string OpenFailureText(const package::CPackageReader& reader);
 

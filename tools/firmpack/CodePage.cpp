@@ -33,20 +33,6 @@ bool IsLeadByte(const CodePageTable& table, unsigned char byte)
     return byte != 0 && found != end && found->bytes <= (first | 0xFF);
 }
 
-void AppendUtf8(char32_t c, std::string& out)
-{
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | c >> 6);
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | c >> 12);
-        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 }  // namespace
 
 std::vector<int> CodePageNumbers()
@@ -76,7 +62,7 @@ Encoding EncodeText(const std::string& text, int codePage, std::string& out, std
     return Encoding::Converted;
 }
 
-bool DecodeCharacter(const std::string& bytes, std::size_t at, int codePage, std::string& utf8, std::size_t& used)
+bool DecodeCharacter(const std::string& bytes, std::size_t at, int codePage, char32_t& character, std::size_t& used)
 {
     const CodePageTable& table = *FindTable(codePage);
     const auto first = static_cast<unsigned char>(bytes[at]);
@@ -88,7 +74,6 @@ bool DecodeCharacter(const std::string& bytes, std::size_t at, int codePage, std
     const CodePageCharacter* found = FindBytes(table, key);
     if (found == nullptr)
         return false;
-    utf8.clear();
-    AppendUtf8(found->character, utf8);
+    character = found->character;
     return true;
 }

@@ -19,6 +19,6 @@ std::vector<int> CodePageNumbers();
 // of the character or byte at fault.
 Encoding EncodeText(const std::string& text, int codePage, std::string& out, std::size_t& at);
 
-// Decodes the character at `at` of `bytes` in `codePage`: true with its UTF-8 in `utf8` and
-// its length in `used`; false when no character of the code page starts there.
-bool DecodeCharacter(const std::string& bytes, std::size_t at, int codePage, std::string& utf8, std::size_t& used);
+// Decodes the character at `at` of `bytes` in `codePage`: true with it in `character` and its
+// length in `used`; false when no character of the code page starts there.
+bool DecodeCharacter(const std::string& bytes, std::size_t at, int codePage, char32_t& character, std::size_t& used);

@@ -25,10 +25,11 @@ std::vector<Piece> Decode(const std::string& bytes, int codePage)
     std::size_t used = 1;
     for (std::size_t at = 0; at < bytes.size(); at += used) {
         std::string utf8;
-        if (!DecodeCharacter(bytes, at, codePage, utf8, used)) {
-            utf8.clear();
+        char32_t character = 0;
+        if (DecodeCharacter(bytes, at, codePage, character, used))
+            AppendUtf8Character(character, utf8);
+        else
             used = 1;
-        }
         pieces.push_back({bytes.substr(at, used), utf8});
     }
     return pieces;
@@ -151,12 +152,15 @@ package::TargetNameCheck CheckTargetNameIn(const std::string& bytes, int codePag
 {
     if (codePage <= kRawBytes)
         return package::CheckStoredTargetName(bytes);
-    const std::string utf8 = DecodeToUtf8(bytes, codePage);
     std::u32string name;
-    char32_t codePoint = 0;
-    for (std::size_t at = 0, length = 0; at < utf8.size(); at += length) {
-        ReadUtf8Character(utf8, at, codePoint, length);  // valid: the decoder made it
-        name += codePoint;
+    std::size_t used = 1;
+    for (std::size_t at = 0; at < bytes.size(); at += used) {
+        char32_t character = 0;
+        if (!DecodeCharacter(bytes, at, codePage, character, used)) {
+            character = U'\uFFFD';  // a byte that starts no character
+            used = 1;
+        }
+        name += character;
     }
     return package::CheckTargetName(name);
 }

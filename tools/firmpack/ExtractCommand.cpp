@@ -76,12 +76,8 @@ int RunExtract(const ExtractOptions& options)
     // file, or one that names a file no Windows user can get, is not extracted anywhere.
     const std::string target = identity->targetName.data();
     if (!package::TargetNameRefusal(package::CheckStoredTargetName(target)).empty()) {
-        reader.Close();
-        std::string failure;
-        const auto report = ReadCarrierReport({carrier.u8string(), kNoCodePage, false}, failure);
-        if (!report)
-            return Fail(kExitIoError, "cannot open " + options.carrier + " for reading: " + failure);
-        return Fail(kExitVerificationFailed, options.carrier + ": " + CarrierProblem(*report) + "; nothing was written");
+        const CarrierReport report = ReportOnOpenCarrier(reader, *identity, {carrier.u8string(), kNoCodePage, false});
+        return Fail(kExitVerificationFailed, options.carrier + ": " + CarrierProblem(report) + "; nothing was written");
     }
     const package::ExtractResult result = Extract(reader, options.output, target);
     reader.Close();

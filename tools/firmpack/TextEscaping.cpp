@@ -1,5 +1,7 @@
 #include "TextEscaping.h"
 
+#include "Utf8.h"
+
 namespace {
 
 const char kHexDigits[] = "0123456789abcdef";
@@ -24,14 +26,8 @@ std::string EscapeForTerminal(const std::string& bytes)
 std::string BytesAsLatin1Utf8(const std::string& bytes)
 {
     std::string out;
-    for (unsigned char c : bytes) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
+    for (unsigned char c : bytes)
+        AppendUtf8Character(c, out);
     return out;
 }
 

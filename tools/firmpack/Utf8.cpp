@@ -18,3 +18,12 @@ bool ReadUtf8Character(const std::string& text, std::size_t at, char32_t& codePo
     const char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
     return codePoint >= smallest[length] && codePoint <= 0x10FFFF && (codePoint < 0xD800 || codePoint > 0xDFFF);
 }
+
+void AppendUtf8Character(char32_t codePoint, std::string& out)
+{
+    const int length = codePoint < 0x80 ? 1 : codePoint < 0x800 ? 2 : codePoint < 0x10000 ? 3 : 4;
+    const unsigned char lead[] = {0, 0x00, 0xC0, 0xE0, 0xF0};
+    out += static_cast<char>(lead[length] | codePoint >> (6 * (length - 1)));
+    for (int i = length - 2; i >= 0; --i)
+        out += static_cast<char>(0x80 | (codePoint >> (6 * i) & 0x3F));
+}
