@@ -5,7 +5,7 @@
 wine_run="$1" firmpack="$2" driver="$3" planted="$4" control="$5"
 source "$(dirname "${BASH_SOURCE[0]}")/../support/checks.sh"
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
-export WINEDLLOVERRIDES="mscoree,mshtml=;uxtheme=n,b"
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d;uxtheme=n,b"
 
 mkdir downloads shots && random_file fw.bin 4096
 "$firmpack" pack fw.bin --label Planted -o downloads/Upgrade.exe >/dev/null
