@@ -2,13 +2,52 @@
 """make-codepage-tables.py OUT.cpp: the Windows code pages firmpack stores text in, as C++ tables.
 
 Both builds of firmpack convert with these tables, so that the same arguments give the same
-bytes on Linux and on Windows. They come from Python's codecs, which follow the code pages'
-published mappings. A character with no form of its own is stored as its canonical
-decomposition when the code page holds that (Vietnamese tone marks, Hebrew points)."""
+bytes on Linux and on Windows. They come from Python's codecs, mended where Windows itself
+reads or writes otherwise (a test under Wine compares every entry with the system's own
+conversion). A character with no form of its own is stored as its canonical decomposition
+when the code page holds that (Vietnamese tone marks, Hebrew points).
+Left out on purpose: C1 controls and private-use characters (U+E000-U+F8FF, which Windows
+gives the code pages' user-defined areas), since no caption or file name a user reads shows
+them."""
 import sys
 import unicodedata
 
 CODE_PAGES = [949, 932, 936, 950, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258]
+
+# Characters Windows reads where Python's codecs read none: the euro sign of 936, the Hebrew
+# point of 1255.
+WINDOWS_ONLY = {936: {0x80: "\u20ac"}, 1255: {0xCA: "\u05ba"}}
+# 950's pairs C6A1-C8FE: Python reads kana and Cyrillic there; Windows keeps them user-defined.
+WINDOWS_USER_DEFINED = {950: range(0xC6A1, 0xC8FF)}
+# Where a character has two forms, Windows writes another than Python's codecs: in 932 the
+# IBM extensions (leads FA-FC) rather than the NEC-selected copies of them (leads ED, EE);
+# in 950 four box drawings.
+NEC_SELECTED, IBM_EXTENSIONS = (0xED, 0xEE), (0xFA, 0xFB, 0xFC)
+WINDOWS_FORMS_950 = {0x2550: b"\xf9\xf9", 0x255E: b"\xf9\xe9", 0x2561: b"\xf9\xeb", 0x256A: b"\xf9\xea"}
+
+
+def windows_form(code_page, character, stored, decoded_keys):
+    if code_page == 950:
+        return WINDOWS_FORMS_950.get(character, stored)
+    if code_page == 932 and stored[0] in NEC_SELECTED:
+        ibm = [key for key in decoded_keys if key >> 8 in IBM_EXTENSIONS]
+        return as_bytes(min(ibm)) if ibm else stored
+    return stored
+
+
+def as_bytes(key):
+    return bytes([key]) if key < 0x100 else bytes([key >> 8, key & 0xFF])
+
+
+def is_shown(character):
+    return not 0x80 <= character < 0xA0 and not 0xE000 <= character <= 0xF8FF
+
+
+def is_singleton(character):
+    """A character whose canonical decomposition is another single one (Ω for the ohm sign):
+    a different character, which Windows does not write for it."""
+    decomposition = unicodedata.decomposition(chr(character))
+    return bool(decomposition) and not decomposition.startswith("<") and len(decomposition.split()) == 1
 
 
 def encode(text, code_page):
@@ -34,25 +73,31 @@ def decode_table(code_page):
                 continue
             if len(text) == 1:
                 entries[first << 8 | second] = text
-    # C1 controls (932 passes 0x80 through as U+0080) are no text a caption shows.
+    entries.update(WINDOWS_ONLY.get(code_page, {}))
+    for key in WINDOWS_USER_DEFINED.get(code_page, []):
+        entries.pop(key, None)
     return sorted((key, ord(text)) for key, text in entries.items()
-                  if len(text) == 1 and ord(text) < 0x10000 and not 0x80 <= ord(text) < 0xA0)
+                  if len(text) == 1 and ord(text) < 0x10000 and is_shown(ord(text)))
 
 
 def encode_table(code_page, decoded):
     """(character, the bytes Windows writes for it): one form per character, the preferred one."""
+    keys = {}
+    for key, character in decoded:
+        keys.setdefault(character, []).append(key)
     forms = {}
-    for _, character in decoded:
-        stored = encode(chr(character), code_page)
-        if stored is not None:
-            forms[character] = stored
+    for character, found in keys.items():
+        # A character only Windows reads (WINDOWS_ONLY) has no form in Python's codec.
+        stored = encode(chr(character), code_page) or as_bytes(found[0])
+        forms[character] = windows_form(code_page, character, stored, found)
     composed = {}
     for character in range(0x80, 0x10000):
         text = chr(character)
-        if character not in forms and unicodedata.normalize("NFD", text) != text:
-            stored = encode(unicodedata.normalize("NFD", text), code_page)
-            if stored is not None:
-                composed[character] = stored
+        if character not in forms and is_shown(character) and not is_singleton(character) and \
+                unicodedata.normalize("NFD", text) != text:
+            parts = [forms.get(ord(c)) for c in unicodedata.normalize("NFD", text)]
+            if None not in parts:
+                composed[character] = b"".join(parts)
     # A base of its own with one mark: Vietnamese ệ is ê and a dot below.
     marks = [c for c in forms if unicodedata.combining(chr(c))]
     for base in sorted(forms):
