@@ -76,8 +76,10 @@ std::string EncodingRefusal(Encoding result, const std::string& typed, const std
 std::string ConvertTyped(const std::string& typed, const std::string& field, int codePage, std::string& stored)
 {
     if (codePage == kRawBytes) {
-        stored = AnsiBytes(typed);
-        return "";
+        if (AnsiBytes(typed, stored))
+            return "";
+        return field + " \"" + EscapeControls(typed) + "\" holds characters the system's code page cannot hold; give " +
+               "--codepage with the code page of the Windows the carrier is for";
     }
     if (codePage == kNoCodePage) {
         stored = typed;

@@ -14,8 +14,9 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv);
 std::string StoredNameAsPath(const std::string& stored);
 
 // Typed text as --codepage raw stores it: unchanged on Linux; on Windows in the system's
-// ANSI code page, the form 8-bit Windows programs are given.
-std::string AnsiBytes(const std::string& typed);
+// ANSI code page, the form 8-bit Windows programs are given. False when that code page
+// cannot hold the text: no look-alike or default character is stored for it.
+bool AnsiBytes(const std::string& typed, std::string& stored);
 
 // While it lives, a Windows console shows firmpack's UTF-8 output as the text it is
 // (redirected output stays UTF-8 bytes); the console's own code page comes back after.

@@ -10,9 +10,10 @@ std::string StoredNameAsPath(const std::string& stored)
     return stored;
 }
 
-std::string AnsiBytes(const std::string& typed)
+bool AnsiBytes(const std::string& typed, std::string& stored)
 {
-    return typed;
+    stored = typed;
+    return true;
 }
 
 // A terminal takes the bytes as they are.

@@ -28,9 +28,17 @@ std::string StoredNameAsPath(const std::string& stored)
     return NarrowText(WidenText(stored, CP_ACP), CP_UTF8);
 }
 
-std::string AnsiBytes(const std::string& typed)
+bool AnsiBytes(const std::string& typed, std::string& stored)
 {
-    return NarrowText(WidenText(typed, CP_UTF8), CP_ACP);
+    const std::wstring wide = WidenText(typed, CP_UTF8);
+    const int size = static_cast<int>(wide.size());
+    BOOL usedDefault = FALSE;
+    const int narrowSize =
+        size > 0 ? WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr, 0, nullptr, &usedDefault) : 0;
+    stored.assign(static_cast<std::size_t>(narrowSize), '\0');
+    if (narrowSize > 0)
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, &stored[0], narrowSize, nullptr, &usedDefault);
+    return !usedDefault;
 }
 
 ConsoleUtf8::ConsoleUtf8()
