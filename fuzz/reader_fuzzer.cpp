@@ -9,7 +9,7 @@
 
 #include "CarrierImage.h"
 #include "PackageReader.h"
-#include "TargetNameRule.h"
+#include "TargetVerdict.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ bool IsPlainName(const std::string& name)
 {
     const auto plain = [](unsigned char c) { return std::isalnum(c) || c == '_' || c == '-' || c == '.'; };
     return !name.empty() && name.front() != '.' && name.back() != '.' && std::all_of(name.begin(), name.end(), plain) &&
-           package::CheckStoredTargetName(name).rule == package::TargetNameRule::Allowed;
+           package::JudgeTarget(name, {}).Allowed();
 }
 
 std::uint32_t Sum(const Bytes& bytes)
@@ -54,7 +54,7 @@ void CheckRun(const Bytes& carrier, const testing_support::ScratchFolder& folder
     Require(identity.has_value(), "an existing carrier opens");
     const std::string target = identity->targetName.data();
     const package::Verification verification = reader.Verify();
-    const ExtractResult predicted = reader.PredictResult(verification, reader.IsPackageFile(target.c_str()));
+    const ExtractResult predicted = reader.PredictResult(verification, package::JudgeTarget(target, {0, kCarrierName, false}));
     const bool extracting = IsPlainName(target);
     const ExtractResult result = extracting ? reader.VerifyAndExtract() : predicted;
     reader.Close();

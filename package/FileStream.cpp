@@ -192,8 +192,14 @@ PathKind KindOfPath(const char* path)
 
 bool RenameReplacing(const char* from, const char* to)
 {
-    // Write-through: the move itself reaches the disk before we report success.
-    return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    const Wide source(from), target(to);
+    // An existing target keeps its security, attributes and creation time. Where the replace
+    // fails, part-way too, a move still puts the new bytes under the target's name; it goes
+    // through to the disk before we report success.
+    if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES &&
+        ReplaceFileW(target.c_str(), source.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+        return true;
+    return MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 void SyncFolderOf(const char*) {}
@@ -284,6 +290,13 @@ PathKind KindOfPath(const char* path)
 
 bool RenameReplacing(const char* from, const char* to)
 {
+    // A replaced file keeps its permission bits, and its owner and group where we may set them.
+    struct stat old;
+    if (stat(to, &old) == 0 && S_ISREG(old.st_mode)) {
+        const bool owned =
+            chown(from, old.st_uid, old.st_gid) == 0 || chown(from, static_cast<uid_t>(-1), old.st_gid) == 0;
+        chmod(from, old.st_mode & (owned ? 07777 : 0777));  // no set-id bits for someone else's file
+    }
     return std::rename(from, to) == 0;
 }
 

@@ -86,21 +86,13 @@ Verification CPackageReader::Verify(PayloadObserver* observer)
     return verification;
 }
 
-ExtractResult CPackageReader::PredictResult(const Verification& verification, bool targetIsPackage) const
+ExtractResult CPackageReader::PredictResult(const Verification& verification, const TargetVerdict& target) const
 {
-    if (!m_package)
+    if (!m_package || target.result == ExtractResult::NoPackage)
         return ExtractResult::NoPackage;
     if (!verification.Matches())
         return ExtractResult::ChecksumMismatch;
-    // An empty name can never be opened; any other depends on the folder the carrier runs in.
-    if (m_targetName[0] == '\0' || targetIsPackage)
-        return ExtractResult::TargetNotWritable;
-    return ExtractResult::Extracted;
-}
-
-bool CPackageReader::IsPackageFile(const char* path) const
-{
-    return m_package && IsSameFile(path, m_package.get());
+    return target.result;
 }
 
 void CPackageReader::Close()
@@ -134,8 +126,10 @@ ExtractResult CPackageReader::VerifyAndExtractTo(const char* path)
     FileStream copy;
     // An existing target must be writable itself, not only its folder: a read-only file stays.
     // An empty name names no file at all.
+    errno = 0;
     if (path[0] != '\0' && (kind == PathKind::Missing || OpenFile(path, "r+b")))
         copy = CreateTemporaryBeside(path, temporary);
+    m_writeErrno = copy ? 0 : errno;
     const bool written = PassOverPayload(verification, copy.get(), nullptr);
     if (!copy)
         return verification.Matches() ? ExtractResult::TargetNotWritable : ExtractResult::ChecksumMismatch;

@@ -8,6 +8,7 @@
 #include "FieldRules.h"
 #include "FileStream.h"
 #include "PeImage.h"
+#include "TargetVerdict.h"
 
 namespace package {
 
@@ -66,21 +67,20 @@ public:
     // The same pass into an open stream (standard output): its bytes go out as they are
     // read, so a damaged package is known only at the end.
     ExtractResult VerifyAndExtractInto(std::FILE* out);
+    // After TargetNotWritable: the C library's error number when the target was opened (0: none).
+    int LastWriteErrno() const { return m_writeErrno; }
     void Close();
 
     // Instead of VerifyAndExtract, for inspection: the checksum pass alone (shown each
     // payload block when an observer is given), and the result the upgrade would reach from
-    // it, without opening the target. `targetIsPackage`: the target names this very file.
+    // it, without opening the target: the target name's verdict says what the carrier answers.
     Verification Verify(PayloadObserver* observer = nullptr);
-    ExtractResult PredictResult(const Verification& verification, bool targetIsPackage) const;
-    // Whether `path` is the file this reader has open.
-    bool IsPackageFile(const char* path) const;
+    ExtractResult PredictResult(const Verification& verification, const TargetVerdict& target) const;
 
     std::int32_t HeaderPosition() const { return m_header; }
     std::int64_t FileSize() const { return m_fileSize; }
     const PeLayout& Layout() const { return m_layout; }
     std::int64_t PackageEndPosition() const { return m_packageEnd; }
-    const FieldText& TargetName() const { return m_targetName; }
 
 private:
     std::optional<PackageIdentity> FailToOpen(OpenFailure failure);
@@ -93,6 +93,7 @@ private:
     FileStream m_package;
     OpenFailure m_openFailure = OpenFailure::None;
     int m_openErrno = 0;
+    int m_writeErrno = 0;
     std::int32_t m_header = 0;
     std::int64_t m_fileSize = 0;
     PeLayout m_layout;             // of the executable image the package is appended to

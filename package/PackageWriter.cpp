@@ -12,8 +12,7 @@ namespace {
 
 constexpr std::size_t kBlockSize = 64 * 1024;
 
-// Refusals that need no file: what the format cannot carry. Which names a Windows user can
-// get is judged by the caller, who knows the code page the bytes are in.
+// Refusals that need no file: what the format cannot carry.
 std::string CheckFields(const PackageRequest& request)
 {
     std::string problem = CheckFieldText(request.label, "label");
@@ -21,8 +20,6 @@ std::string CheckFields(const PackageRequest& request)
         problem = CheckFieldText(request.targetName, "target name");
     if (!problem.empty())
         return problem + " (labels and target names hold up to 16 bytes, without spaces or NUL)";
-    if (request.targetName.empty())
-        return "target name is empty; the carrier would have no file to write";
     if (request.stubPath.empty() && request.embeddedStub == nullptr)
         return "no stub given";
     return "";
@@ -65,7 +62,8 @@ class CarrierBuilder {
 public:
     CarrierBuilder(const PackageRequest& request, std::string& error) : m_request(request), m_error(error) {}
 
-    WriteError Build()
+    // `target`: the target name's verdict, once the fields are known to fit.
+    WriteError Build(TargetVerdict& target)
     {
         const std::string problem = CheckFields(m_request);
         if (!problem.empty())
@@ -78,6 +76,11 @@ public:
             return Refuse("output " + output + " is one of the input files; choose another name");
         if (KindOfPath(output.c_str()) == PathKind::Other)
             return Refuse("output " + output + " is a folder or device, not a file");
+        TargetContext context = m_request.targetContext;
+        context.carrierFileName = output.substr(output.find_last_of("/\\") + 1);
+        target = JudgeTarget(m_request.targetName, context);
+        if (!target.Allowed())
+            return Refuse("target name is refused: " + TargetNameRefusal(target));
 
         TextBuffer temporary;
         m_out = CreateTemporaryBeside(output.c_str(), temporary);
@@ -199,7 +202,9 @@ private:
 WriteOutcome WritePackage(const PackageRequest& request, std::string& error)
 {
     error.clear();
-    return {CarrierBuilder(request, error).Build()};
+    WriteOutcome outcome;
+    outcome.error = CarrierBuilder(request, error).Build(outcome.target);
+    return outcome;
 }
 
 }  // namespace package

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string>
 
+#include "TargetVerdict.h"
+
 namespace package {
 
 struct PackageRequest {
@@ -13,6 +15,8 @@ struct PackageRequest {
     std::string outputPath;
     std::string label;
     std::string targetName;
+    // How the target name is judged; the carrier's file name is the output's.
+    TargetContext targetContext = {};
     const unsigned char* embeddedStub = nullptr;
     std::size_t embeddedStubSize = 0;
     // Zero bytes between the checksum field and the trailer make the carrier's length a
@@ -28,6 +32,7 @@ enum class WriteError {
 
 struct WriteOutcome {
     WriteError error = WriteError::None;
+    TargetVerdict target;  // when the target name is refused: why (a Usage error)
     explicit operator bool() const { return error == WriteError::None; }
 };
 

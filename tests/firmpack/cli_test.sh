@@ -42,11 +42,9 @@ expect_rows <<'EOF'
 2|A subcommand is required|
 2|not expected: --bogus|pack fw.bin -o x.exe --bogus
 2|--codepage: 65001 not in|pack fw.bin -o x.exe --codepage 65001 --label R1
-2|--sha256 takes 64 hexadecimal digits|verify --sha256 abc Up.exe
+2|--sha256: takes 64 hexadecimal digits|verify --sha256 abc Up.exe
 1|Up.exe: the firmware's SHA-256 is|verify --sha256 "$(printf %064d 0)" Up.exe
 EOF
-fp pack fw.bin -o Up.bin
-check "pack warns of a name without .exe" eval '[ "$rc" = 0 ] && has "$err" "Up.bin does not end in \".exe\""'
 
 # --- Damaged carriers: verify and extract fail alike, and nothing is written ---------------
 edit Up.exe Flipped.exe 'b[-100] ^= 0x40'
@@ -61,26 +59,59 @@ for row in "Flipped.exe|damaged package" "Cut.exe|damaged package" "Bare.exe|no 
 EOF
 done
 
-# --- Containment: extract writes only inside its folder. Names pack refuses go into a copy of Up.exe:
-# the target name lies at H+16, space-padded, nibble-swapped; the last ten bytes hold H, swapped too.
-retarget='swap = lambda s: bytes((c >> 4 | c << 4) & 255 for c in s); h = int(swap(b[-10:]))
-b[h + 16:h + 32] = swap(arg.encode().ljust(16))'
+# --- One verdict on the carried name, asked by every command. Rows: the name (printf %b), then the
+# exit status of pack --target, verify and extract -C box/out of a carrier Bad.exe storing it, and the
+# phrase of inspect's target name check. The name goes into a copy of Up.exe: at H+16, space-padded,
+# nibble-swapped; the last ten bytes hold H, swapped too.
+retarget='import os; swap = lambda s: bytes((c >> 4 | c << 4) & 255 for c in s); h = int(swap(b[-10:]))
+b[h + 16:h + 32] = swap(os.fsencode(arg).ljust(16))'
 absolute=/tmp/fpk$$  # at most 16 bytes
-for target in ../evil.txt "$absolute" 'C:x' '\\srv\x' sub/../../x 'a:b' fw.bin:ads con NUL.txt lpt1.bin 'CONOUT$' 'sub\..\..\x'; do
+while IFS='|' read -r name pack verify extract phrase; do
+    printf -v target '%b' "$name"
     edit Up.exe Bad.exe "$retarget" "$target"
-    expect_rows <<<"1|\"${target//\\/\\x5c}\" is refused|extract Bad.exe -C box/out"  # as inspect escapes it
-done
+    fp pack fw.bin -o T.exe --codepage raw --target "$target" && packed=$rc
+    fp verify Bad.exe && verified=$rc
+    fp inspect Bad.exe && inspected="$out"
+    fp extract Bad.exe -C box/out
+    check "$name: pack $pack, verify $verify, extract $extract, inspect: $phrase" eval \
+        'same "$packed $verified $rc" "$pack $verify $extract" && has "$inspected" "target name check  $phrase"'
+done <<ROWS
+fw.bin|0|0|0|allowed
+a..b.bin|0|0|0|allowed
+./BAD.EXE|0|1|1|refused: it names the carrier itself
+.\\\\Bad.exe|0|1|1|refused: it names the carrier itself
+.|2|1|1|refused: its last part is empty or "."
+x/|2|1|1|refused: its last part is empty or "."
+a/.|2|1|1|refused: its last part is empty or "."
+./|2|1|1|refused: its last part is empty or "."
+sub/fw.bin|2|1|0|refused: it names a file in a folder
+a\\\\b.bin|2|1|3|refused: it names a file in a folder
+../evil.txt|2|1|1|refused: it has a ".." component
+sub\\\\..\\\\..\\\\x|2|1|1|refused: it has a ".." component
+$absolute|2|1|1|refused: it is an absolute path
+\\\\\\\\srv\\\\x|2|1|1|refused: it starts with
+C:x|2|1|1|refused: it names a drive
+fw.bin:ads|2|1|1|refused: it holds a colon
+con|2|1|1|refused: it names a Windows device
+lpt1.bin|2|1|1|refused: it names a Windows device
+CONOUT\$|2|1|1|refused: it names a Windows device
+COM\\xb9.bin|2|1|1|refused: it names a Windows device
+COM\\xa9\\xf6.bin|2|1|1|refused: it names a Windows device (read in code page 949)
+\\xc6\\xdf\\xbf\\xfe\\xbe\\xee.bin|0|0|0|allowed
+a?b.bin|2|1|1|refused: it holds "?"
+ROWS
 check "nothing written at $absolute" [ ! -e "$absolute" ]
-expect_rows <<'EOF'
+edit Up.exe Bad.exe "$retarget" 'a\b.bin'
+expect_rows <<'ROWS'
+3|cannot write a/b.bin: No such file or directory; Firmware Upgrade file Fail !!! -> Check "Read Only"|extract Bad.exe -C box/out
+0||verify --allow-folder Bad.exe
 0|"target_name_allowed": false|inspect --json Bad.exe
-0|target name check  refused: it has a ".." component, which leads out of the folder|inspect Bad.exe
-0|target name check  allowed|inspect Up.exe
-EOF
-
-for target in fw.bin sub/fw.bin a..b.bin; do  # names that stay inside, a subfolder too
-    fp pack fw.bin -o Good.exe --target "$target" && fp extract Good.exe -C box/out
-    check "extract writes the target $target" eval '[ "$rc" = 0 ] && cmp -s fw.bin "box/out/$target"'
-done
+2|target name "Up.exe" is refused: it names the carrier itself|pack fw.bin -o Up.exe --target Up.exe
+2|Up.bin: the carrier's file name must end in ".exe"|pack fw.bin -o Up.bin
+2|--sha256: takes 64 hexadecimal digits, not ""|verify --sha256 "" Up.exe
+ROWS
+mkdir -p box/out/a && fp extract Bad.exe -C box/out
+check "extract writes into a folder that exists, \\ separating it" eval '[ "$rc" = 0 ] && cmp -s fw.bin box/out/a/b.bin'
 
 # --output: a file of the user's choosing, anywhere, under a name of any length; "-" is stdout,
 # the message then on stderr. A carrier that names no file a Windows user gets goes nowhere.
@@ -88,25 +119,27 @@ fp extract Up.exe -C box/out --output "../$long/$long.bin"
 check "extract --output FILE" eval 'same "$rc $out" "0 $success" && cmp -s fw.bin "box/$long/$long.bin"'
 fp extract Up.exe --output -
 check "extract --output -" eval 'same "$rc $err" "0 $success" && cmp -s fw.bin stdout'
-head -c 100 /dev/zero >z.bin
-mkdir adir D sub && cp fw.bin sub/ && fp pack fw.bin -o D/Self.exe --target SELF.EXE && fp pack fw.bin -o D/Same.exe --target ./Same.exe
+head -c 100 /dev/zero >z.exe
+mkdir adir D sub && cp fw.bin sub/ && edit Up.exe D/Self.exe "$retarget" SELF.EXE && edit Up.exe Out.exe "$retarget" 'sub\..\..\x'
 expect_rows <<'EOF'
 0|into x.exe (target "fw.bin"|pack sub/fw.bin -o x.exe
-1|"sub\x5c..\x5c..\x5cx" is refused: it has a ".." component, which leads out of the folder; nothing was written|extract Bad.exe -o mine.bin
-1|z.bin: the package names no target file, so the carrier cannot write one; nothing was written|extract z.bin -o o.bin
-0|target name check  refused: it is empty|inspect z.bin
+1|"sub\x5c..\x5c..\x5cx" is refused: it has a ".." component, which leads out of the folder; nothing was written|extract Out.exe -o mine.bin
+1|z.exe: target name "" is refused: it is empty, so the carrier has no file to write; nothing was written|extract z.exe -o o.bin
+0|"file_kind": "not_an_executable"|inspect --json z.exe
+1|D/Self.exe: target name "SELF.EXE" is refused: it names the carrier itself, which is open for reading; nothing was written|extract D/Self.exe -o o.bin
+0|(this firmpack's own)|inspect Up.exe
+1|Up.exe: the stub's SHA-256 is|verify --stub-sha256 "$(printf %064d 0)" Up.exe
+3|cannot open x\x1b[2J\x07.exe for reading|verify $'x\e[2J\a.exe'
 3|cannot open adir for reading: it is not a file|extract adir -o o.bin
 3|cannot open nofile.exe for reading: No such file or directory|extract nofile.exe
 3|cannot enter folder nodir|extract Up.exe -C nodir
-1|D/Self.exe: the target file "SELF.EXE" names the carrier itself|verify D/Self.exe
-1|D/Same.exe: the target file "./Same.exe" names the carrier itself|verify D/Same.exe
 0||verify --sha256 "$(tr a-f A-F <<<"$(sha256 fw.bin)")" Up.exe
 2|target name "a?b.bin" is refused: it holds "?", which Windows does not allow|pack fw.bin -o x.exe --target 'a?b.bin'
 2|target name "a\x09b" holds the control character 0x09|pack fw.bin -o x.exe --target $'a\tb'
 2|"COM¹.bin" is refused: it names a Windows device|pack fw.bin -o x.exe --codepage 949 --target COM¹.bin
 EOF
 cd D; fp verify Self.exe; cd ..
-check "verify judges the carrier's own file from inside its folder too" has "$rc $err" "1 firmpack: Self.exe: the target"
+check "verify judges the carrier's own file from inside its folder too" has "$rc $err" "1 firmpack: Self.exe: target name"
 edit Up.exe Esc.exe "$retarget" $'\e]0;x\a\e[2J.exe'
 fp verify Esc.exe
 check "nothing carried reaches the terminal raw" eval '[ "$rc" = 1 ] && has "$err" "\\x1b]0;x\\x07\\x1b[2J" && ! has "$err" $'"'"'\e'"'"
@@ -192,6 +225,8 @@ if ! $windows; then
 0|"label": "°¡"|inspect --json Latin.exe
 0|$success|extract Up.exe -o /dev/null
 EOF
+    chmod 600 box/out/fw.bin && fp extract Up.exe -C box/out
+    check "a replaced target keeps its permissions" same "$rc $(stat -c %a box/out/fw.bin)" "0 600"
     "${firmpack[@]}" extract Up.exe -o - >/dev/full 2>stderr
     check "a full standard output fails the extraction" same "$? $(<stderr)" "3 firmpack: Firmware Upgrade file Fail !!! -> Write error..."
 fi

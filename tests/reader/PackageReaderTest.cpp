@@ -95,8 +95,8 @@ TEST(PackageReader, ResultAndTargetForEachKindOfPackage)
             const auto identity = reader.OpenPath("carrier.exe");
             ASSERT_TRUE(identity) << c.name;
             EXPECT_TRUE(c.result != extracted || identity->label.data() == std::string("Board-7")) << c.name;
-            const bool self = reader.IsPackageFile(identity->targetName.data());
-            EXPECT_EQ(inspect ? reader.PredictResult(reader.Verify(), self) : reader.VerifyAndExtract(), c.result)
+            const TargetVerdict target = JudgeTarget(identity->targetName.data(), {0, "carrier.exe", false});
+            EXPECT_EQ(inspect ? reader.PredictResult(reader.Verify(), target) : reader.VerifyAndExtract(), c.result)
                 << c.name;
         }
         EXPECT_EQ(ReadBytes("fw.bin"), c.target) << c.name;

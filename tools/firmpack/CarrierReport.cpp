@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "CodePageText.h"
+#include "EmbeddedStub.h"
 #include "Platform.h"
 #include "Sha256.h"
 #include "TextEscaping.h"
@@ -22,27 +23,22 @@ private:
     Sha256 m_sha256;
 };
 
-// The carried name in quotes, every byte outside printable ASCII escaped.
-std::string QuotedTarget(const CarrierReport& report)
+// The SHA-256 of the file's first `size` bytes; empty when they cannot be read.
+std::string HashOfStart(const std::string& path, std::int64_t size)
 {
-    return "\"" + EscapeForTerminal(report.targetName) + "\"";
-}
-
-bool SameIgnoringAsciiCase(const std::string& a, const std::string& b)
-{
-    const auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [&](unsigned char x, unsigned char y) { return lower(x) == lower(y); });
-}
-
-// The carrier runs in its own folder and writes its target there, so the target is the
-// carrier itself when it names that file, in whatever case: Windows ignores it.
-bool TargetIsCarrier(const package::CPackageReader& reader, const std::string& carrier, const std::string& stored)
-{
-    const std::string target = StoredNameAsPath(stored);
-    const fs::path path = fs::u8path(carrier);
-    return !target.empty() && (reader.IsPackageFile((path.parent_path() / fs::u8path(target)).u8string().c_str()) ||
-                               SameIgnoringAsciiCase(target, path.filename().u8string()));
+    const package::FileStream file = package::OpenFile(path.c_str(), "rb");
+    if (!file)
+        return "";
+    Sha256 sha256;
+    unsigned char block[64 * 1024];
+    for (std::int64_t left = size; left > 0;) {
+        const std::size_t want = left < std::int64_t{sizeof(block)} ? static_cast<std::size_t>(left) : sizeof(block);
+        if (std::fread(block, 1, want, file.get()) != want)
+            return "";
+        sha256.Update(block, want);
+        left -= static_cast<std::int64_t>(want);
+    }
+    return sha256.FinishHex();
 }
 
 }  // namespace
@@ -56,6 +52,11 @@ std::optional<CarrierReport> ReadCarrierReport(const ReportRequest& request, std
         return std::nullopt;
     }
     return ReportOnOpenCarrier(reader, *identity, request);
+}
+
+package::TargetContext TargetContextFor(const std::string& path, int codePage, bool allowFolder)
+{
+    return {codePage > kRawBytes ? codePage : 0, fs::u8path(path).filename().u8string(), allowFolder};
 }
 
 CarrierReport ReportOnOpenCarrier(package::CPackageReader& reader, const package::PackageIdentity& identity,
@@ -73,13 +74,15 @@ CarrierReport ReportOnOpenCarrier(package::CPackageReader& reader, const package
     }
     report.label = identity.label.data();
     report.targetName = identity.targetName.data();
-    report.targetNameCheck = CheckTargetNameIn(report.targetName, request.codePage);
+    report.codePage = request.codePage;
+    report.target = package::JudgeTarget(report.targetName, TargetContextFor(request.path, request.codePage, request.allowFolder));
     PayloadDigest digest;
     report.verification = reader.Verify(request.withSha256 ? &digest : nullptr);
     if (request.withSha256 && report.verification.fits && report.verification.readComplete)
         report.payloadSha256 = digest.FinishHex();
-    report.verdict =
-        reader.PredictResult(report.verification, TargetIsCarrier(reader, request.path, report.targetName));
+    report.verdict = reader.PredictResult(report.verification, report.target);
+    if (KindOf(report) == FileKind::Carrier)
+        report.stubSha256 = HashOfStart(request.path, report.headerPosition);
     return report;
 }
 
@@ -97,6 +100,11 @@ std::string OpenFailureText(const package::CPackageReader& reader)
         break;
     }
     return cause;
+}
+
+bool IsOwnStub(const CarrierReport& report)
+{
+    return !report.stubSha256.empty() && report.stubSha256 == kEmbeddedStubSha256;
 }
 
 const char* VerdictName(package::ExtractResult verdict)
@@ -119,10 +127,16 @@ const char* VerdictName(package::ExtractResult verdict)
 std::string ExplainVerdict(const CarrierReport& report)
 {
     const package::Verification& v = report.verification;
-    if (!PackageFound(report))
+    switch (KindOf(report)) {
+    case FileKind::NotAnExecutable:
+        return "no carrier: it is not a Windows executable";
+    case FileKind::BareStub:
         return "no package: the header position " + std::to_string(report.headerPosition) +
                " lies inside the executable image, which ends at " + std::to_string(*report.stubEnd) +
                " (is this a bare stub?)";
+    case FileKind::Carrier:
+        break;
+    }
     switch (report.verdict) {
     case package::ExtractResult::Extracted:
         return "";
@@ -137,11 +151,9 @@ std::string ExplainVerdict(const CarrierReport& report)
             return "damaged package: the payload could not be read whole";
         return "damaged package: stored checksum " + std::to_string(v.storedChecksum) + ", computed " +
                std::to_string(v.computedChecksum);
-    case package::ExtractResult::TargetNotWritable:
-        if (report.targetName.empty())
-            return "the package names no target file, so the carrier cannot write one";
-        return "the target file " + QuotedTarget(report) + " names the carrier itself";
     default:
+        if (!report.target.Allowed())
+            return TargetProblem(report.targetName, report.target, report.codePage);
         return "no package";
     }
 }
@@ -150,8 +162,13 @@ std::string CarrierProblem(const CarrierReport& report)
 {
     if (report.verdict != package::ExtractResult::Extracted)
         return ExplainVerdict(report);
-    const std::string refusal = package::TargetNameRefusal(report.targetNameCheck);
-    if (refusal.empty())
-        return "";
-    return "target name " + QuotedTarget(report) + " is refused: " + refusal;
+    return report.target.Allowed() ? "" : TargetProblem(report.targetName, report.target, report.codePage);
+}
+
+std::string TargetProblem(const std::string& stored, const package::TargetVerdict& verdict, int codePage)
+{
+    const std::string refusal = package::TargetNameRefusal(verdict);
+    if (verdict.rule == package::TargetNameRule::CarrierNotFound)
+        return refusal;
+    return "target name \"" + ShowForTerminal(stored, codePage) + "\" is refused: " + refusal;
 }

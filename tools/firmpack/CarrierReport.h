@@ -6,7 +6,7 @@
 #include <string>
 
 #include "PackageReader.h"
-#include "TargetNameRule.h"
+#include "TargetVerdict.h"
 
 struct CarrierReport {
     std::string path;
@@ -17,24 +17,41 @@ struct CarrierReport {
     std::int64_t signatureSize = 0;
     std::string label;
     std::string targetName;
-    package::TargetNameCheck targetNameCheck;  // what extract makes of it
+    int codePage = 0;               // the one label and target name were judged and shown in
+    package::TargetVerdict target;  // the target name's verdict
     package::Verification verification;
     package::ExtractResult verdict = package::ExtractResult::NoPackage;
     std::string payloadSha256;  // when asked for and the payload was read whole
+    std::string stubSha256;     // of the bytes before the package, when one was found and read
 };
 
-// False when the header lies inside the executable image (a bare stub, a cut carrier):
-// no package starts there, and the reader counts the package as damaged.
-inline bool PackageFound(const CarrierReport& report)
+// Whether the stub is the one this firmpack builds carriers from.
+bool IsOwnStub(const CarrierReport& report);
+
+// What the file is: a carrier, or a file that only reads as a damaged one.
+enum class FileKind {
+    Carrier,
+    NotAnExecutable,  // no Windows executable at all
+    BareStub,         // the header lies inside the executable image: no package behind it
+};
+
+inline FileKind KindOf(const CarrierReport& report)
 {
-    return !report.stubEnd || report.headerPosition < 0 || report.headerPosition >= *report.stubEnd;
+    if (!report.stubEnd)
+        return FileKind::NotAnExecutable;
+    return report.headerPosition >= 0 && report.headerPosition < *report.stubEnd ? FileKind::BareStub
+                                                                                 : FileKind::Carrier;
 }
 
 struct ReportRequest {
     std::string path;
-    int codePage;     // the target name's, for judging it as Windows will read it
-    bool withSha256;  // hash the payload in the same pass that sums it
+    int codePage;      // the target name's, for judging it as Windows will read it
+    bool withSha256;   // hash the payload in the same pass that sums it
+    bool allowFolder;  // the target's folder will exist where the carrier runs
 };
+
+// How the target name of the carrier at `path` is judged.
+package::TargetContext TargetContextFor(const std::string& path, int codePage, bool allowFolder);
 
 // None when the file cannot be read as a carrier; then `failure` says why.
 std::optional<CarrierReport> ReadCarrierReport(const ReportRequest& request, std::string& failure);
@@ -55,3 +72,6 @@ std::string ExplainVerdict(const CarrierReport& report);
 // Why the carrier would not give a Windows user its firmware under an allowed name: the
 // verdict's reason, else the target name's refusal; empty when it would.
 std::string CarrierProblem(const CarrierReport& report);
+
+// Why the target name `stored` is refused, quoting it as shown in `codePage`.
+std::string TargetProblem(const std::string& stored, const package::TargetVerdict& verdict, int codePage);

@@ -148,23 +148,6 @@ std::string ShowForTerminal(const std::string& bytes, int codePage)
     return shown;
 }
 
-package::TargetNameCheck CheckTargetNameIn(const std::string& bytes, int codePage)
-{
-    if (codePage <= kRawBytes)
-        return package::CheckStoredTargetName(bytes);
-    std::u32string name;
-    std::size_t used = 1;
-    for (std::size_t at = 0; at < bytes.size(); at += used) {
-        char32_t character = 0;
-        if (!DecodeCharacter(bytes, at, codePage, character, used)) {
-            character = U'\uFFFD';  // a byte that starts no character
-            used = 1;
-        }
-        name += character;
-    }
-    return package::CheckTargetName(name);
-}
-
 std::string EscapeControls(const std::string& utf8)
 {
     std::string shown;

@@ -5,8 +5,6 @@
 #include <CLI/CLI.hpp>
 #include <string>
 
-#include "TargetNameRule.h"
-
 constexpr int kNoCodePage = -1;  // no --codepage: plain ASCII only
 constexpr int kRawBytes = 0;     // --codepage raw: the bytes exactly as given
 
@@ -21,10 +19,6 @@ std::string ToFieldBytes(const std::string& typed, const char* what, int codePag
 // characters and bytes that start no character as \xNN. Without, every byte outside
 // printable ASCII as \xNN.
 std::string ShowForTerminal(const std::string& bytes, int codePage);
-
-// Judges stored target-name bytes as Windows reads them in `codePage`; in the Western view
-// when the code page is unknown (none, or raw).
-package::TargetNameCheck CheckTargetNameIn(const std::string& bytes, int codePage);
 
 // Text the user typed, for a message: control characters as \xNN, the rest as it is.
 std::string EscapeControls(const std::string& utf8);

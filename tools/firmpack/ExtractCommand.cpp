@@ -1,5 +1,7 @@
 // firmpack extract: writes the firmware file exactly as the carrier would, with the same reader,
 // but never outside the folder it is given.
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 
@@ -15,7 +17,6 @@
 #include "Messages.h"
 #include "PackageReader.h"
 #include "Platform.h"
-#include "TargetNameRule.h"
 
 namespace fs = std::filesystem;
 
@@ -25,6 +26,7 @@ struct ExtractOptions {
     std::string carrier;
     std::string directory = ".";
     std::string output;  // empty: the carried target name; "-": standard output
+    int codePage = kNoCodePage;
 };
 
 int ExitCodeFor(package::ExtractResult result)
@@ -49,12 +51,24 @@ package::ExtractResult ExtractToStandardOutput(package::CPackageReader& reader)
     return reader.VerifyAndExtractInto(stdout);
 }
 
-// `output` empty: the carried name, read as the carrier's system reads it.
-package::ExtractResult Extract(package::CPackageReader& reader, const std::string& output, const std::string& target)
+// The carried name as a path here: decoded from the code page given, else as the carrier's
+// system reads it; "\\" separates folders, as on Windows.
+std::string TargetPath(const std::string& stored, int codePage)
 {
-    if (output == "-")
-        return ExtractToStandardOutput(reader);
-    return reader.VerifyAndExtractTo(output.empty() ? StoredNameAsPath(target).c_str() : output.c_str());
+    std::string path = codePage > kRawBytes ? DecodeToUtf8(stored, codePage) : StoredNameAsPath(stored);
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+}
+
+// Why the target could not be written: the path and the system's reason, then the carrier's message.
+std::string WriteFailure(const package::CPackageReader& reader, package::ExtractResult result, const std::string& path)
+{
+    const char* message = package::ExtractResultMessage(result);
+    const int error = reader.LastWriteErrno();
+    if (result != package::ExtractResult::TargetNotWritable || path == "-")
+        return message != nullptr ? message : "no package";
+    return "cannot write " + path + ": " + (error != 0 ? std::strerror(error) : "the system gave no reason") + "; " +
+           message;
 }
 
 int RunExtract(const ExtractOptions& options)
@@ -73,19 +87,22 @@ int RunExtract(const ExtractOptions& options)
     if (!identity)
         return Fail(kExitIoError, "cannot open " + options.carrier + " for reading: " + OpenFailureText(reader));
     // --output only chooses where the firmware goes: a carrier that could not write its own
-    // file, or one that names a file no Windows user can get, is not extracted anywhere.
+    // file, or one that names a file no Windows user can get, is not extracted anywhere. The
+    // carrier writes into a folder that exists, as extract does.
     const std::string target = identity->targetName.data();
-    if (!package::TargetNameRefusal(package::CheckStoredTargetName(target)).empty()) {
-        const CarrierReport report = ReportOnOpenCarrier(reader, *identity, {carrier.u8string(), kNoCodePage, false});
-        return Fail(kExitVerificationFailed, options.carrier + ": " + CarrierProblem(report) + "; nothing was written");
-    }
-    const package::ExtractResult result = Extract(reader, options.output, target);
+    const package::TargetVerdict verdict =
+        package::JudgeTarget(target, TargetContextFor(carrier.u8string(), options.codePage, true));
+    if (!verdict.Allowed())
+        return Fail(kExitVerificationFailed, options.carrier + ": " + TargetProblem(target, verdict, options.codePage) +
+                                                 "; nothing was written");
+    const std::string path = options.output.empty() ? TargetPath(target, options.codePage) : options.output;
+    const package::ExtractResult result =
+        path == "-" ? ExtractToStandardOutput(reader) : reader.VerifyAndExtractTo(path.c_str());
     reader.Close();
 
-    const char* message = package::ExtractResultMessage(result);
     if (result != package::ExtractResult::Extracted)
-        return Fail(ExitCodeFor(result), message != nullptr ? message : "no package");
-    (options.output == "-" ? std::cerr : std::cout) << message << '\n';
+        return Fail(ExitCodeFor(result), WriteFailure(reader, result, path));
+    (path == "-" ? std::cerr : std::cout) << package::ExtractResultMessage(result) << '\n';
     return kExitSuccess;
 }
 
@@ -101,5 +118,8 @@ void SetupExtract(CLI::App& app, int& exitCode)
     extract->add_option("-o,--output", options->output,
                         "File to write instead of the carried name (relative: inside the folder; -: standard output)")
         ->type_name("FILE");
+    AddCodePageOption(*extract, options->codePage,
+                      "Read the target name in this Windows code page (949, 932, 936, 950, 1250-1258) and write it "
+                      "under that name; raw or without it: the bytes as they are");
     extract->callback([options, &exitCode] { exitCode = RunExtract(*options); });
 }

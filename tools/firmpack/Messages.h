@@ -4,13 +4,11 @@
 #include <iostream>
 #include <string>
 
+#include "CodePageText.h"
+
+// A name typed on the command line may hold control characters: none reaches the terminal raw.
 inline int Fail(int exitCode, const std::string& message)
 {
-    std::cerr << "firmpack: " << message << '\n';
+    std::cerr << "firmpack: " << EscapeControls(message) << '\n';
     return exitCode;
-}
-
-inline void Warn(const std::string& message)
-{
-    std::cerr << "firmpack: warning: " << message << '\n';
 }

@@ -1,9 +1,8 @@
 // firmpack pack: appends a firmware file to the carrier stub.
-#include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <iostream>
 
+#include "CarrierReport.h"
 #include "CodePageText.h"
 #include "Commands.h"
 #include "EmbeddedStub.h"
@@ -12,7 +11,6 @@
 #include "Messages.h"
 #include "PackageWriter.h"
 #include "PeImage.h"
-#include "TargetNameRule.h"
 
 namespace fs = std::filesystem;
 
@@ -26,14 +24,8 @@ struct PackOptions {
     std::string stub;    // empty: the stub built into firmpack
     int codePage = kNoCodePage;
     bool noAlign = false;
+    bool allowFolder = false;
 };
-
-bool EndsWithExe(const std::string& path)
-{
-    std::string name = fs::u8path(path).filename().u8string();
-    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
-    return name.size() > 4 && name.compare(name.size() - 4, 4, ".exe") == 0;
-}
 
 // A stub given by the user must be a Windows executable; one that cannot be opened is
 // left to the writer, which reports it as an I/O error.
@@ -57,21 +49,23 @@ int RunPack(const PackOptions& options)
         problem = ToFieldBytes(typedTarget, "target name", options.codePage, target);
     if (!problem.empty())
         return Fail(kExitUsage, problem);
-    const std::string refusal = package::TargetNameRefusal(CheckTargetNameIn(target, options.codePage));
-    if (!refusal.empty())
-        return Fail(kExitUsage, "target name \"" + ShowForTerminal(target, options.codePage) + "\" is refused: " + refusal);
     const std::string& stub = options.stub;
     if (!stub.empty() && IsUnusableStub(stub))
         return Fail(kExitUsage, "stub " + options.stub + " is not a Windows executable (no MZ/PE header)");
 
-    package::PackageRequest request{stub, options.firmware, options.output, label, target};
+    package::PackageRequest request{stub, options.firmware, options.output, label, target,
+                                    TargetContextFor(options.output, options.codePage, options.allowFolder)};
     request.alignForSigning = !options.noAlign;
     if (options.stub.empty()) {
         request.embeddedStub = kEmbeddedStub;
         request.embeddedStubSize = kEmbeddedStubSize;
     }
     std::string error;
-    switch (package::WritePackage(request, error).error) {
+    const package::WriteOutcome outcome = package::WritePackage(request, error);
+    if (!outcome.target.Allowed())
+        return Fail(kExitUsage, (outcome.target.rule == package::TargetNameRule::CarrierNotFound ? options.output + ": " : "") +
+                                    TargetProblem(target, outcome.target, options.codePage));
+    switch (outcome.error) {
     case package::WriteError::None:
         break;
     case package::WriteError::Usage:
@@ -79,9 +73,6 @@ int RunPack(const PackOptions& options)
     case package::WriteError::Io:
         return Fail(kExitIoError, error);
     }
-    if (!EndsWithExe(options.output))
-        Warn(options.output + " does not end in \".exe\": the carrier looks for <its name>.exe in its "
-             "folder and will not find its own package under this name");
     std::cout << "packed " << options.firmware << " into " << options.output << " (target \""
               << ShowForTerminal(target, options.codePage) << "\", label \"" << ShowForTerminal(label, options.codePage)
               << "\")\n";
@@ -103,6 +94,9 @@ void SetupPack(CLI::App& app, int& exitCode)
     AddCodePageOption(*pack, options->codePage,
                       "Windows code page to store label and target name in (949, 932, 936, 950, 1250-1258); "
                       "raw: the bytes exactly as given. Without it both must be plain ASCII");
+    pack->add_flag("--allow-folder", options->allowFolder,
+                   "Let the target name a file in a folder (fw/x.bin): the carrier creates no folder, so it must "
+                   "exist where the carrier runs");
     pack->add_flag("--no-align", options->noAlign,
                    "Write the exact layout, without the zero bytes that round the carrier to a multiple of 8 "
                    "(a carrier signed afterwards may then no longer find its package)");

@@ -41,6 +41,19 @@ void AddTexts(nlohmann::ordered_json& json, const CarrierReport& r, int codePage
     json["target_name_hex"] = HexBytes(r.targetName);
 }
 
+const char* FileKindName(FileKind kind)
+{
+    switch (kind) {
+    case FileKind::Carrier:
+        return "carrier";
+    case FileKind::NotAnExecutable:
+        return "not_an_executable";
+    case FileKind::BareStub:
+        return "bare_stub";
+    }
+    return "unknown";
+}
+
 nlohmann::ordered_json ToJson(const CarrierReport& r, int codePage)
 {
     const package::Verification& v = r.verification;
@@ -49,7 +62,10 @@ nlohmann::ordered_json ToJson(const CarrierReport& r, int codePage)
     json["carrier"] = r.path;
     json["file_size"] = r.fileSize;
     json["stub_end"] = r.stubEnd ? nlohmann::ordered_json(*r.stubEnd) : nullptr;
-    json["package_found"] = PackageFound(r);
+    json["package_found"] = KindOf(r) == FileKind::Carrier;
+    json["file_kind"] = FileKindName(KindOf(r));
+    json["stub_sha256"] = r.stubSha256.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(r.stubSha256);
+    json["stub_is_builtin"] = IsOwnStub(r);
     json["header_position"] = r.headerPosition;
     AddTexts(json, r, codePage);
     json["payload_length"] = v.length;
@@ -62,7 +78,7 @@ nlohmann::ordered_json ToJson(const CarrierReport& r, int codePage)
     json["signature_size"] = OrNull(r.signatureSize > 0, r.signatureSize);
     json["verdict"] = VerdictName(r.verdict);
     json["message"] = message != nullptr ? nlohmann::ordered_json(message) : nullptr;
-    const std::string refusal = package::TargetNameRefusal(r.targetNameCheck);
+    const std::string refusal = package::TargetNameRefusal(r.target);
     json["target_name_allowed"] = refusal.empty();
     json["target_name_refusal"] = refusal.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(refusal);
     return json;
@@ -72,8 +88,11 @@ void PrintText(const CarrierReport& r, int codePage)
 {
     const package::Verification& v = r.verification;
     const auto checksum = [&](std::uint32_t value) { return v.fits ? std::to_string(value) : std::string("not read"); };
-    std::cout << "carrier            " << r.path << " (" << r.fileSize << " bytes)\n"
+    std::cout << "carrier            " << EscapeControls(r.path) << " (" << r.fileSize << " bytes)\n"
               << "stub ends at       " << (r.stubEnd ? std::to_string(*r.stubEnd) : "not a Windows executable") << "\n"
+              << "stub SHA-256       "
+              << (r.stubSha256.empty() ? "not read" : r.stubSha256 + (IsOwnStub(r) ? " (this firmpack's own)" : " (another stub)"))
+              << "\n"
               << "header position    " << r.headerPosition << "\n"
               << "label              " << ShowForTerminal(r.label, codePage) << "\n"
               << "target name        " << ShowForTerminal(r.targetName, codePage) << "\n"
@@ -91,14 +110,14 @@ void PrintText(const CarrierReport& r, int codePage)
     const std::string why = ExplainVerdict(r);
     if (!why.empty())
         std::cout << "                   " << why << '\n';
-    const std::string refusal = package::TargetNameRefusal(r.targetNameCheck);
+    const std::string refusal = package::TargetNameRefusal(r.target);
     std::cout << "target name check  " << (refusal.empty() ? "allowed" : "refused: " + refusal) << '\n';
 }
 
 int RunInspect(const InspectOptions& options)
 {
     std::string failure;
-    const auto report = ReadCarrierReport({options.carrier, options.codePage, true}, failure);
+    const auto report = ReadCarrierReport({options.carrier, options.codePage, true, false}, failure);
     if (!report)
         return Fail(kExitIoError, "cannot open " + options.carrier + " for reading: " + failure);
     // A file name that is not UTF-8 shows U+FFFD where JSON cannot carry its bytes.

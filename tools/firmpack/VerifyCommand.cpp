@@ -3,17 +3,19 @@
 #include <cctype>
 
 #include "CarrierReport.h"
-#include "CodePage.h"
+#include "CodePageText.h"
 #include "Commands.h"
 #include "ExitCodes.h"
 #include "Messages.h"
-#include "CodePageText.h"
 
 namespace {
 
 struct VerifyOptions {
     std::string carrier;
-    std::string sha256;  // empty: not pinned
+    std::string sha256;      // empty: not pinned
+    std::string stubSha256;  // empty: not pinned
+    int codePage = kNoCodePage;
+    bool allowFolder = false;
 };
 
 std::string Lowercase(std::string text)
@@ -22,30 +24,40 @@ std::string Lowercase(std::string text)
     return text;
 }
 
-bool IsSha256Hex(const std::string& text)
+// A pin is 64 hexadecimal digits; an empty one is a mistake (a hash command that failed), not "no pin".
+CLI::Validator Sha256Hex()
 {
-    return text.size() == 64 && std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isxdigit(c); });
+    return CLI::Validator(
+        [](const std::string& text) {
+            const bool hex = text.size() == 64 &&
+                             std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isxdigit(c); });
+            return hex ? std::string() : "takes 64 hexadecimal digits, not \"" + EscapeControls(text) + "\"";
+        },
+        "HEX");
+}
+
+// Empty when `actual` is the pinned `pin` (or nothing is pinned); else why not.
+std::string PinMismatch(const std::string& what, const std::string& actual, const std::string& pin)
+{
+    if (pin.empty() || actual == Lowercase(pin))
+        return "";
+    return "the " + what + "'s SHA-256 is " + (actual.empty() ? "unreadable" : actual) + ", not the pinned " + Lowercase(pin);
 }
 
 int RunVerify(const VerifyOptions& options)
 {
-    if (!options.sha256.empty() && !IsSha256Hex(options.sha256))
-        return Fail(kExitUsage, "--sha256 takes 64 hexadecimal digits, not \"" + options.sha256 + "\"");
     std::string failure;
-    const auto report = ReadCarrierReport({options.carrier, kNoCodePage, !options.sha256.empty()}, failure);
+    const auto report = ReadCarrierReport(
+        {options.carrier, options.codePage, !options.sha256.empty(), options.allowFolder}, failure);
+    const std::string shown = EscapeControls(options.carrier);
     if (!report)
-        return Fail(kExitIoError, "cannot open " + options.carrier + " for reading: " + failure);
-    const std::string problem = CarrierProblem(*report);
-    if (!problem.empty())
-        return Fail(kExitVerificationFailed, options.carrier + ": " + problem);
-    if (!options.sha256.empty()) {
-        const std::string& actual = report->payloadSha256;
-        if (actual != Lowercase(options.sha256))
-            return Fail(kExitVerificationFailed, options.carrier + ": the firmware's SHA-256 is " +
-                                                     (actual.empty() ? "unreadable" : actual) + ", not the pinned " +
-                                                     Lowercase(options.sha256));
-    }
-    return kExitSuccess;
+        return Fail(kExitIoError, "cannot open " + shown + " for reading: " + failure);
+    std::string problem = CarrierProblem(*report);
+    if (problem.empty())
+        problem = PinMismatch("firmware", report->payloadSha256, options.sha256);
+    if (problem.empty())
+        problem = PinMismatch("stub", report->stubSha256, options.stubSha256);
+    return problem.empty() ? kExitSuccess : Fail(kExitVerificationFailed, shown + ": " + problem);
 }
 
 }  // namespace
@@ -55,6 +67,15 @@ void SetupVerify(CLI::App& app, int& exitCode)
     auto options = std::make_shared<VerifyOptions>();
     CLI::App* verify = app.add_subcommand("verify", "Check a carrier; silent on success");
     verify->add_option("CARRIER", options->carrier, "Carrier to check")->required();
-    verify->add_option("--sha256", options->sha256, "Also require the firmware's SHA-256 to be HEX (64 digits)");
+    verify->add_option("--sha256", options->sha256, "Also require the firmware's SHA-256 to be HEX (64 digits)")
+        ->check(Sha256Hex());
+    verify->add_option("--stub-sha256", options->stubSha256,
+                       "Also require the stub's SHA-256 (of the bytes before the package) to be HEX")
+        ->check(Sha256Hex());
+    AddCodePageOption(*verify, options->codePage,
+                      "Judge the target name as Windows reads it in this code page (949, 932, 936, 950, "
+                      "1250-1258); raw or without it: as 1252");
+    verify->add_flag("--allow-folder", options->allowFolder,
+                     "Accept a target in a folder (fw/x.bin): the folder will exist where the carrier runs");
     verify->callback([options, &exitCode] { exitCode = RunVerify(*options); });
 }
