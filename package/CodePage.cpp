@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "CodePageTables.h"
+#include "ComposedText.h"
 #include "Utf8.h"
 
 namespace {
@@ -23,6 +24,14 @@ const CodePageCharacter* FindBytes(const CodePageTable& table, std::uint16_t byt
     return found != end && found->bytes == bytes ? found : nullptr;
 }
 
+const CodePageForm* FindForm(const CodePageTable& table, char32_t character)
+{
+    const CodePageForm* end = table.encode + table.encodeCount;
+    const CodePageForm* found = std::lower_bound(
+        table.encode, end, character, [](const CodePageForm& f, char32_t c) { return f.character < c; });
+    return found != end && found->character == character ? found : nullptr;
+}
+
 // A lead byte starts the two-byte characters of a double-byte code page.
 bool IsLeadByte(const CodePageTable& table, unsigned char byte)
 {
@@ -31,6 +40,19 @@ bool IsLeadByte(const CodePageTable& table, unsigned char byte)
     const CodePageCharacter* found = std::lower_bound(
         table.decode, end, first, [](const CodePageCharacter& c, std::uint16_t b) { return c.bytes < b; });
     return byte != 0 && found != end && found->bytes <= (first | 0xFF);
+}
+
+// False with `at` at the first byte that is not UTF-8.
+bool ReadCharacters(const std::string& text, std::vector<TypedCharacter>& characters, std::size_t& at)
+{
+    std::size_t length = 0;
+    for (at = 0; at < text.size(); at += length) {
+        char32_t codePoint = 0;
+        if (!ReadUtf8Character(text, at, codePoint, length))
+            return false;
+        characters.push_back({codePoint, at});
+    }
+    return true;
 }
 
 }  // namespace
@@ -45,18 +67,18 @@ std::vector<int> CodePageNumbers()
 
 Encoding EncodeText(const std::string& text, int codePage, std::string& out, std::size_t& at)
 {
-    const CodePageTable& table = *FindTable(codePage);
-    const CodePageForm* end = table.encode + table.encodeCount;
     out.clear();
-    std::size_t length = 0;
-    for (at = 0; at < text.size(); at += length) {
-        char32_t codePoint = 0;
-        if (!ReadUtf8Character(text, at, codePoint, length))
-            return Encoding::NotUtf8;
-        const CodePageForm* form = std::lower_bound(
-            table.encode, end, codePoint, [](const CodePageForm& f, char32_t c) { return f.character < c; });
-        if (form == end || form->character != codePoint)
+    std::vector<TypedCharacter> characters;
+    if (!ReadCharacters(text, characters, at))
+        return Encoding::NotUtf8;
+    Compose(characters);
+    const CodePageTable& table = *FindTable(codePage);
+    for (const TypedCharacter& typed : characters) {
+        const CodePageForm* form = FindForm(table, typed.character);
+        if (form == nullptr) {
+            at = typed.at;
             return Encoding::NoForm;
+        }
         out.append(reinterpret_cast<const char*>(form->bytes), form->length);
     }
     return Encoding::Converted;

@@ -15,8 +15,8 @@ enum class Encoding {
 // The code pages that can be given, in the order help lists them.
 std::vector<int> CodePageNumbers();
 
-// Converts UTF-8 `text` into `codePage`. On NoForm and NotUtf8, `at` is the offset in `text`
-// of the character or byte at fault.
+// Converts UTF-8 `text`, put in composed form first (ComposedText.h), into `codePage`. On NoForm
+// and NotUtf8, `at` is the offset in `text` of the character or byte at fault.
 Encoding EncodeText(const std::string& text, int codePage, std::string& out, std::size_t& at);
 
 // Decodes the character at `at` of `bytes` in `codePage`: true with it in `character` and its

@@ -26,3 +26,21 @@ struct CodePageTable {
 
 extern const CodePageTable kCodePageTables[];
 extern const std::size_t kCodePageTableCount;
+
+// What putting typed text in composed form needs, for the characters the code pages hold.
+struct CanonicalPair {
+    char16_t composite;
+    char16_t first;   // canonically, composite is first followed by second
+    char16_t second;
+    bool composes;  // false for the few never composed again (Hebrew presentation forms)
+};
+
+struct CombiningClass {
+    char16_t mark;
+    std::uint8_t value;
+};
+
+extern const CanonicalPair kCanonicalPairs[];  // sorted by composite
+extern const std::size_t kCanonicalPairCount;
+extern const CombiningClass kCombiningClasses[];  // sorted by mark
+extern const std::size_t kCombiningClassCount;

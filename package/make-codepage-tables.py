@@ -8,7 +8,8 @@ conversion). A character with no form of its own is stored as its canonical deco
 when the code page holds that (Vietnamese tone marks, Hebrew points).
 Left out on purpose: C1 controls and private-use characters (U+E000-U+F8FF, which Windows
 gives the code pages' user-defined areas), since no caption or file name a user reads shows
-them."""
+them. Typed text is first put in composed form, with the canonical pairs and combining
+classes made here."""
 import sys
 import unicodedata
 
@@ -111,9 +112,33 @@ def encode_table(code_page, decoded):
     return sorted(forms.items())
 
 
+def canonical_pair(character):
+    """The two characters `character` canonically decomposes into, or None. A singleton (a CJK
+    compatibility ideograph, the ohm sign) counts as none: kept as typed, it keeps its own bytes."""
+    fields = unicodedata.decomposition(chr(character)).split()
+    return [int(field, 16) for field in fields] if len(fields) == 2 and fields[0][0] != "<" else None
+
+
+def fully_decomposed(character):
+    pair = canonical_pair(character)
+    return [part for half in pair for part in fully_decomposed(half)] if pair else [character]
+
+
+def composition_tables(held):
+    """For the characters the code pages hold, and those made only of such: (composite, first,
+    second, whether the parts compose back), and the combining classes of every mark among them.
+    A mark outside these is in no code page, so text holding it is refused anyway."""
+    wanted = held | {c for c in range(0x10000) if set(fully_decomposed(c)) <= held}
+    pairs = [(c, *canonical_pair(c), unicodedata.normalize("NFC", chr(c)) == chr(c))
+             for c in sorted(wanted) if canonical_pair(c)]
+    seen = wanted | {part for _, first, second, _ in pairs for part in (first, second)}
+    classes = sorted((c, unicodedata.combining(chr(c))) for c in seen if unicodedata.combining(chr(c)))
+    return pairs, classes
+
+
 def main(out_path):
     lines = ["// Made by make-codepage-tables.py: do not edit.", '#include "CodePageTables.h"', ""]
-    tables = []
+    tables, held = [], set()
     for code_page in CODE_PAGES:
         decoded = decode_table(code_page)
         encoded = encode_table(code_page, decoded)
@@ -125,8 +150,16 @@ def main(out_path):
             lines.append(f"    {{0x{character:04X}, {len(stored)}, {{{', '.join(f'0x{b:02X}' for b in stored)}}}}},")
         lines.append("};")
         tables.append(f"    {{{code_page}, kDecode{code_page}, {len(decoded)}, kEncode{code_page}, {len(encoded)}}},")
+        held |= {character for character, _ in encoded}
     lines += ["extern const CodePageTable kCodePageTables[] = {"] + tables + ["};"]
-    lines += [f"extern const std::size_t kCodePageTableCount = {len(tables)};", ""]
+    lines += [f"extern const std::size_t kCodePageTableCount = {len(tables)};"]
+    pairs, classes = composition_tables(held)
+    lines.append("extern const CanonicalPair kCanonicalPairs[] = {")
+    lines += [f"    {{0x{c:04X}, 0x{a:04X}, 0x{b:04X}, {str(composes).lower()}}}," for c, a, b, composes in pairs]
+    lines += ["};", f"extern const std::size_t kCanonicalPairCount = {len(pairs)};"]
+    lines.append("extern const CombiningClass kCombiningClasses[] = {")
+    lines += [f"    {{0x{c:04X}, {value}}}," for c, value in classes]
+    lines += ["};", f"extern const std::size_t kCombiningClassCount = {len(classes)};", ""]
     with open(out_path, "w", encoding="ascii") as out:
         out.write("\n".join(lines))
 

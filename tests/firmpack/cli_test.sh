@@ -161,8 +161,11 @@ fi
 
 # --- Code pages: the same text gives the same bytes from firmpack on Linux and firmpack.exe on Windows,
 # or the same refusal. Rows: code page|label|target|label and target as stored, in hex, or what the
-# refusal says. The second Vietnamese row is typed decomposed: ê and a combining dot below. Wine
-# decodes a Windows program's command line in the shell's locale: only UTF-8 keeps every row intact.
+# refusal says. Rows typed decomposed, as macOS gives names, look alike: the second Việt (ê and a
+# dot below), café (e and an acute), 펌 (as jamo; then 퍼 and a jamo), lợi (dot below before horn),
+# ガ (カ and a voicing mark) and the refused café펌. 豈 is the compatibility ideograph U+F900, which
+# 949 holds apart from U+8C48. Wine decodes a Windows program's command line in the shell's
+# locale: only UTF-8 keeps every row intact.
 if ! $windows || [ "$(locale charmap)" = UTF-8 ]; then
     nfc() { python3 -c 'import sys, unicodedata; print(unicodedata.normalize("NFC", " ".join(sys.argv[1:])))' "$@"; }
     while IFS='|' read -r cp label target stored; do
@@ -186,9 +189,15 @@ if ! $windows || [ "$(locale charmap)" = UTF-8 ]; then
 1256|برنامج|ب.bin|c8d1e4c7e3cc c82e62696e
 1257|Įranga|ų.bin|c172616e6761 f82e62696e
 1250|Firmware_č|ř.bin|4669726d776172655fe8 f82e62696e
+1252|café|café.bin|636166e9 636166e92e62696e
+949|펌|펌.bin|c6df c6df2e62696e
+1258|lợi|v.bin|6cf5f269 762e62696e
+932|ガ|fw.bin|834b 66772e62696e
+949|豈|豈.bin|cbd0 cbd02e62696e
 932|¥100|fw.bin|label "¥100": "¥" (U+00A5) has no form in code page 932
 949|₩1000|fw.bin|label "₩1000": "₩" (U+20A9) has no form in code page 949
 1252|R1|펌.bin|target name "펌.bin": "펌" (U+D38C) has no form in code page 1252
+1252|café펌|fw.bin|label "café펌": "펌" (U+D38C) has no form in code page 1252
 949|가나다라마바사아자|fw.bin|label "가나다라마바사아자" is 18 bytes long in code page 949
 1252|R1|a	b|target name "a\x09b" holds the control character 0x09
 EOF
