@@ -217,9 +217,11 @@ EOF
 0|Success !!!|extract 업데이트.exe -C 출력
 0|Success !!!|extract "$here/절대.exe" -C "$here/출력" -o 펌웨어-ğ.bin
 0|Success !!!|extract 절대.exe -o "$here/출력/ş.bin"
+0|packed|pack 펌웨어.bin -o K.exe --codepage 949
+0|Success !!!|extract K.exe -C 출력 --codepage 949
 EOF
     check "the files are there under their own names" eval 'cmp -s 펌웨어.bin 출력/fw.bin && cmp -s 펌웨어.bin 출력/펌웨어-ğ.bin &&
-        cmp -s 펌웨어.bin 출력/ş.bin'
+        cmp -s 펌웨어.bin 출력/ş.bin && cmp -s 펌웨어.bin 출력/펌웨어.bin'
     cd ..
 else
     echo "note: the code page cases need a UTF-8 locale to reach a Windows program intact"

@@ -73,7 +73,7 @@ int RunPack(const PackOptions& options)
     case package::WriteError::Io:
         return Fail(kExitIoError, error);
     }
-    std::cout << "packed " << options.firmware << " into " << options.output << " (target \""
+    std::cout << "packed " << EscapeControls(options.firmware) << " into " << EscapeControls(options.output) << " (target \""
               << ShowForTerminal(target, options.codePage) << "\", label \"" << ShowForTerminal(label, options.codePage)
               << "\")\n";
     return kExitSuccess;
