@@ -11,4 +11,8 @@ public:
 
     // Without a parent: the main window, the upgrade dialog, owns it.
     CAboutBox() : CDialog(IDD) {}
+
+protected:
+    // Shows the picture at the display's scale, as the dialog's text and controls are.
+    BOOL OnInitDialog() override;
 };

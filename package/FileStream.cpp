@@ -136,14 +136,26 @@ bool RemoveFile(const char* path)
     return DeleteFileW(Wide(path).c_str()) != 0;
 }
 
+// Through fgetpos and fsetpos, whose positions msvcrt.dll keeps in 64 bits: the static
+// runtime's _fseeki64 and _ftelli64 are an emulation of the same that brings unwind tables
+// into the carrier.
 bool SeekFile(std::FILE* f, std::int64_t offset, int origin)
 {
-    return _fseeki64(f, offset, origin) == 0;
+    fpos_t position = 0;
+    if (origin == SEEK_END) {
+        if (std::fflush(f) != 0 || (position = _filelengthi64(_fileno(f))) < 0)
+            return false;
+    } else if (origin == SEEK_CUR && std::fgetpos(f, &position) != 0) {
+        return false;
+    }
+    position += offset;
+    return position >= 0 && std::fsetpos(f, &position) == 0;
 }
 
 std::int64_t TellFile(std::FILE* f)
 {
-    return _ftelli64(f);
+    fpos_t position = 0;
+    return std::fgetpos(f, &position) == 0 ? position : -1;
 }
 
 bool IsRegularFile(std::FILE* f)

@@ -9,7 +9,7 @@ class CDialog : public CWnd {
 public:
     // Without a parent, the application's main window (when it has one) owns the dialog.
     explicit CDialog(UINT templateId, CWnd* parent = nullptr);
-    virtual ~CDialog() = default;
+    ~CDialog() = default;  // nothing deletes a dialog through a base pointer
     CDialog(const CDialog&) = delete;
     CDialog& operator=(const CDialog&) = delete;
 

@@ -9,7 +9,7 @@ class CWinApp {
 public:
     // Static construction: the one application object registers itself here.
     CWinApp();
-    virtual ~CWinApp() = default;
+    ~CWinApp() = default;  // the one object is static: never deleted
     CWinApp(const CWinApp&) = delete;
     CWinApp& operator=(const CWinApp&) = delete;
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 #include "CarrierImage.h"
 #include "DialogDriver.h"
@@ -76,6 +77,29 @@ void ExpectLaidOutWholeAtTheDisplaysDpi(HWND window, int templateId)
     const DWORD_PTR layout = AskProbe(window, kProbeLayout);
     EXPECT_EQ(HIWORD(layout), MulDiv(TemplatePoints(templateId), dpi, 72)) << "the font's height";
     EXPECT_EQ(LOWORD(layout), 1) << "controls cut off, overlapping, or with texts drawn cut or without glyphs";
+}
+
+// The About box's picture grows with the display's scale, as its text does: its size in pixels
+// is the bitmap's own, read from the stub, times the scale, within a pixel per 16.
+void ExpectPictureAtTheDisplaysScale(HWND about)
+{
+    HWND picture = GetWindow(about, GW_CHILD);
+    while (picture != nullptr && (GetWindowLongA(picture, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP)
+        picture = GetWindow(picture, GW_HWNDNEXT);
+    const HMODULE stub = LoadLibraryExW((kHere / "OrvaneFirmUp.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    const auto logo = static_cast<HBITMAP>(LoadImageA(stub, MAKEINTRESOURCEA(IDB_ABOUT_LOGO), IMAGE_BITMAP, 0, 0, 0));
+    BITMAP own = {};
+    GetObjectA(logo, sizeof(own), &own);
+    DeleteObject(logo);
+    FreeLibrary(stub);
+    RECT shown = {};
+    GetWindowRect(picture, &shown);
+    const HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    const int width = MulDiv(own.bmWidth, dpi, 96), height = MulDiv(own.bmHeight, dpi, 96);
+    EXPECT_NEAR(shown.right - shown.left, width, width / 16) << "the picture's width at " << dpi << " DPI";
+    EXPECT_NEAR(shown.bottom - shown.top, height, height / 16) << "the picture's height at " << dpi << " DPI";
 }
 
 // Whether `window`'s centre lies within two pixels of `over`'s.
@@ -182,6 +206,23 @@ const Way kWays[] = {
 
 class WayTest : public CarrierTest, public ::testing::WithParamInterface<Way> {};
 
+// How many ways ran here, printed at the end: a row for another code page returns early.
+int waysRun = 0;
+class WaysRunReport : public ::testing::Environment {
+    void TearDown() override
+    {
+        std::printf("e2e: %d of %zu ways ran under code page %u\n", waysRun, std::size(kWays), GetACP());
+    }
+};
+const auto* const kWaysRunReport = ::testing::AddGlobalTestEnvironment(new WaysRunReport);
+
+// Each configuration runs under the code page it is for, or its rows for that code page prove nothing.
+TEST(Configuration, RunsUnderItsCodePage)
+{
+    const char* expected = std::getenv("ORVANE_ACP");
+    EXPECT_TRUE(!expected || GetACP() == static_cast<UINT>(std::atoi(expected))) << "the system code page is " << GetACP();
+}
+
 TEST_P(WayTest, ShowsTheCaptionAndMessageAndLeavesTheFilesAsExpected)
 {
     const Way& w = GetParam();
@@ -189,6 +230,7 @@ TEST_P(WayTest, ShowsTheCaptionAndMessageAndLeavesTheFilesAsExpected)
         std::printf("%s: for code page %u only\n", w.name, w.codePage);
         return;
     }
+    ++waysRun;
     const Bytes previous = PatternBytes(firmware.size() + 5000, 99);
     const fs::path target = AnsiPath(w.target), carrier = w.carrier;
     if (w.existing != NoTarget)
@@ -247,6 +289,7 @@ TEST_F(CarrierTest, OpensAsLaidOutShowsItsIconAndAboutBoxAndStillUpgrades)
         GetWindowTextW(GetDlgItem(about->window, IDOK), ok, 16);
         EXPECT_EQ(std::wstring(ok), L"\uD655\uC778");
         ExpectLaidOutWholeAtTheDisplaysDpi(about->window, IDD_ABOUT_BOX);
+        ExpectPictureAtTheDisplaysScale(about->window);
         EXPECT_TRUE(SaveWhenPainted(about->window, GetDesktopWindow(), (kShots / "e2e-about-box.bmp").string(), 3000));
         byKeys ? Escape(*driver) : driver->Dismiss(*about);  // clicks its one button, OK
         EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about->window); }, 3000)) << "the About box stayed open";
@@ -256,6 +299,7 @@ TEST_F(CarrierTest, OpensAsLaidOutShowsItsIconAndAboutBoxAndStillUpgrades)
     ASSERT_TRUE(WaitUntil([&] { return IsIconic(dialog) != FALSE; }, 3000)) << "not minimised";
     const DWORD_PTR dragged = AskProbe(dialog, WM_QUERYDRAGICON);
     EXPECT_TRUE(dragged && dragged == AskProbe(dialog, WM_GETICON, ICON_BIG));
+    EXPECT_EQ(AskProbe(dialog, kProbeIconWidth, ICON_BIG), DWORD_PTR(GetSystemMetrics(SM_CXICON))) << "at this DPI";
     driver->SystemCommand(SC_RESTORE);
     EXPECT_EQ(Outcome(Upgrade, "Upgrade"), package::ExtractResultMessage(ExtractResult::Extracted));
     EXPECT_EQ(ReadBytes("fw.bin"), firmware);
