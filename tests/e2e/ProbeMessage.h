@@ -11,5 +11,4 @@ enum ProbeQuestion : WPARAM {
     // their font draws cut or without a glyph; high word: the window's font's height in pixels.
     kProbeLayout = 0x10000,
     kProbeMenuEntry,  // an atom: the system menu's last entry behind a separator, if its font draws it whole
-    kProbeIconWidth,  // the width in pixels of the window's icon of the kind (ICON_BIG, ICON_SMALL) given
 };

@@ -75,20 +75,6 @@ LRESULT MenuEntry(HWND dialog)
     return whole ? GlobalAddAtomW(text) : 0;
 }
 
-// Icons are the carrier's own: Wine tells their sizes within its process only.
-LRESULT IconWidth(HWND window, LPARAM kind)
-{
-    ICONINFO icon = {};
-    BITMAP shape = {};
-    const auto handle = reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, WPARAM(kind), 0));
-    if (handle == nullptr || !GetIconInfo(handle, &icon))
-        return 0;
-    GetObjectW(icon.hbmMask, sizeof(shape), &shape);
-    DeleteObject(icon.hbmMask);
-    DeleteObject(icon.hbmColor);
-    return shape.bmWidth;
-}
-
 LRESULT Answer(HWND window, WPARAM question, LPARAM parameter)
 {
     switch (question) {
@@ -96,8 +82,6 @@ LRESULT Answer(HWND window, WPARAM question, LPARAM parameter)
         return Layout(window);
     case kProbeMenuEntry:
         return MenuEntry(window);
-    case kProbeIconWidth:
-        return IconWidth(window, parameter);
     default:  // a message to pass on; the dialog then ignores the probe's own
         return SendMessageW(window, UINT(question), parameter, 0);
     }

@@ -85,23 +85,19 @@ while IFS='|' read -r name pack verify extract phrase; do
         'same "$packed $verified $rc" "$pack $verify $extract" && has "$inspected" "target name check  $phrase"'
 done <<ROWS
 fw.bin|0|0|0|allowed
-a..b.bin|0|0|0|allowed
 ./BAD.EXE|0|1|1|refused: it names the carrier itself
 .\\\\Bad.exe|0|1|1|refused: it names the carrier itself
 .|2|1|1|refused: its last part is empty or "."
-x/|2|1|1|refused: its last part is empty or "."
 a/.|2|1|1|refused: its last part is empty or "."
 ./|2|1|1|refused: its last part is empty or "."
 sub/fw.bin|2|1|0|refused: it names a file in a folder
 a\\\\b.bin|2|1|3|refused: it names a file in a folder
 ../evil.txt|2|1|1|refused: it has a ".." component
-sub\\\\..\\\\..\\\\x|2|1|1|refused: it has a ".." component
 $absolute|2|1|1|refused: it is an absolute path
 \\\\\\\\srv\\\\x|2|1|1|refused: it starts with
 C:x|2|1|1|refused: it names a drive
 fw.bin:ads|2|1|1|refused: it holds a colon
 con|2|1|1|refused: it names a Windows device
-lpt1.bin|2|1|1|refused: it names a Windows device
 CONOUT\$|2|1|1|refused: it names a Windows device
 COM\\xb9.bin|2|1|1|refused: it names a Windows device
 COM\\xa9\\xf6.bin|2|1|1|refused: it names a Windows device (read in code page 949)
@@ -219,6 +215,7 @@ EOF
 0|packed 펌웨어.bin into 업데이트.exe|pack 펌웨어.bin -o 업데이트.exe --target fw.bin
 0|packed|pack "$here/펌웨어.bin" -o "$here/절대.exe" --target fw.bin
 0||verify "$here/업데이트.exe"
+0||verify "$PWD/절대.exe"
 0|"target_name": "fw.bin"|inspect --json 절대.exe
 0|Success !!!|extract 업데이트.exe -C 출력
 0|Success !!!|extract "$here/절대.exe" -C "$here/출력" -o 펌웨어-ğ.bin

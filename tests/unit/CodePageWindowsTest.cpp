@@ -64,14 +64,8 @@ std::string Hex(const std::string& bytes)
     return text;
 }
 
-std::string Hex(unsigned character)
-{
-    char text[8];
-    std::snprintf(text, sizeof(text), "%04X", character);
-    return text;
-}
 
-// "decode -8181: AC00/0000", "encode 20AC: -/-80" (ours/Windows'): each difference but those
+// "decode -8181: 44032/0", "encode 8364: -/-80" (ours/Windows'): each difference but those
 // left out and the forms of ours that Windows lacks because the code page holds the character
 // only decomposed.
 std::string Differences(int codePage)
@@ -87,7 +81,7 @@ std::string Differences(int codePage)
             std::size_t count = 0;
             const unsigned ours = OursDecodes(codePage, bytes, count), theirs = WindowsDecodes(codePage, bytes);
             if (ours != theirs)
-                note("decode " + Hex(bytes), Hex(ours), Hex(theirs));
+                note("decode " + Hex(bytes), std::to_string(ours), std::to_string(theirs));
         }
     }
     for (unsigned c = 1; c < 0x10000; ++c) {
@@ -102,7 +96,7 @@ std::string Differences(int codePage)
         OursDecodes(codePage, ours, count);
         const bool decomposedOnly = theirs.empty() && count > 1;
         if (ours != theirs && !decomposedOnly)
-            note("encode " + Hex(c), Hex(ours), Hex(theirs));
+            note("encode " + std::to_string(c), Hex(ours), Hex(theirs));
     }
     return found;
 }

@@ -20,6 +20,7 @@ int main(int argc, char** argv)
     app.set_version_flag("--version", std::string("firmpack " FIRMPACK_VERSION " (stub sha256 ") +
                                           kEmbeddedStubSha256 + ")");
     app.require_subcommand(1);
+    app.allow_windows_style_options(false);  // "/x" names a file, on Windows too
     app.footer("Exit status: 0 success, 1 verification failed, 2 usage error, 3 I/O error.");
 
     const ConsoleUtf8 console;
