@@ -19,6 +19,18 @@ check "pack, pack --no-align and sign" [ $? -eq 0 ]
 # right behind it, and firmpack finds the package in front of it; --no-align leaves that out.
 unsigned="$(stat -c %s X.exe)"
 check "--no-align leaves the padding out" [ "$(stat -c %s NoAlign.exe)" -lt "$unsigned" ]
+# Signed, a --no-align carrier gets the signer's zero padding in front of the table, which shifts
+# the trailer the carrier reads: it keeps its package while the padding fits in the spaces in front
+# of the header position's digits, and loses it one byte beyond.
+header="$(sed -n 's/^header position *//p' <<<"$("$firmpack" inspect X.exe)")"
+for pad in $((10 - ${#header})) $((11 - ${#header})); do
+    size=$((150001 + (16 - pad - $(stat -c %s NoAlign.exe) % 8) % 8))
+    random_file fw$pad.bin $size && "$firmpack" pack fw$pad.bin -o N$pad.exe --no-align >/dev/null &&
+        osslsigncode sign -certs cert.pem -key key.pem -h sha256 -in N$pad.exe -out SN$pad.exe >/dev/null
+    run "$firmpack" verify SN$pad.exe && status=$rc && run "$firmpack" inspect --json SN$pad.exe
+    check "--no-align, signed with $pad bytes of padding: verify status $((pad > 10 - ${#header}))" \
+        same "$status $(($(json signature_offset) - $(stat -c %s N$pad.exe)))" "$((pad > 10 - ${#header})) $pad"
+done
 run "$firmpack" inspect --json S.exe
 check "inspect --json reads the signed carrier" \
     same "$(json label target_name payload_sha256 verdict signature_offset signature_size)" \

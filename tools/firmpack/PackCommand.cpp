@@ -87,9 +87,9 @@ void SetupPack(CLI::App& app, int& exitCode)
     CLI::App* pack = app.add_subcommand("pack", "Build a carrier: the stub with FIRMWARE appended");
     pack->add_option("FIRMWARE", options->firmware, "Firmware file to carry")->required();
     pack->add_option("-o,--output", options->output, "Carrier to write (CARRIER.exe)")->required();
-    pack->add_option("--label", options->label, "What the firmware is, shown in the caption (up to 16 bytes)");
+    pack->add_option("--label", options->label, "What the firmware is, shown in the caption: up to 16 bytes, no spaces");
     pack->add_option("--target", options->target,
-                     "File name the carrier writes (up to 16 bytes; default: FIRMWARE's file name)");
+                     "File name the carrier writes: up to 16 bytes, no spaces (default: FIRMWARE's file name)");
     pack->add_option("--stub", options->stub, "Stub executable to use instead of the built-in one");
     AddCodePageOption(*pack, options->codePage,
                       "Windows code page to store label and target name in (949, 932, 936, 950, 1250-1258); "
@@ -99,6 +99,10 @@ void SetupPack(CLI::App& app, int& exitCode)
                    "exist where the carrier runs");
     pack->add_flag("--no-align", options->noAlign,
                    "Write the exact layout, without the zero bytes that round the carrier to a multiple of 8 "
-                   "(a carrier signed afterwards may then no longer find its package)");
+                   "(signed afterwards, a carrier 1 or 2 bytes over a multiple of 8 loses its package)");
+    pack->footer("The target must stay in the carrier's folder and be a name Windows allows: no absolute "
+                 "name, drive, \"..\", \":\" or device (CON, COM1...), none of < > \" | ? * or a control "
+                 "character, no part ending in a dot or a space, not the carrier's own name. The manual page "
+                 "(man firmpack) gives every rule.");
     pack->callback([options, &exitCode] { exitCode = RunPack(*options); });
 }

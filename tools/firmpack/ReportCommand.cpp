@@ -12,6 +12,10 @@
 
 namespace {
 
+// The JSON report's layout: raised when a field is removed or changes its meaning; fields are
+// only ever added at the end without it.
+constexpr int kReportVersion = 1;
+
 struct InspectOptions {
     std::string carrier;
     bool json = false;
@@ -23,18 +27,15 @@ nlohmann::ordered_json OrNull(bool present, std::int64_t value)
     return present ? nlohmann::ordered_json(value) : nlohmann::ordered_json(nullptr);
 }
 
-// Label and target name decoded from the code page given; without one, each byte as a code point.
+// Label and target name decoded from the code page given ("cp949"); without one, each byte as the
+// code point of the same value ("latin1"). The _hex fields keep the raw bytes either way.
 void AddTexts(nlohmann::ordered_json& json, const CarrierReport& r, int codePage)
 {
     const bool decoded = codePage > kRawBytes;
     const auto text = [&](const std::string& bytes) {
         return decoded ? DecodeToUtf8(bytes, codePage) : BytesAsLatin1Utf8(bytes);
     };
-    json["text_encoding"] = decoded ? "code page " + std::to_string(codePage) +
-                                          ": label and target_name are decoded from it, a byte that starts no "
-                                          "character there as U+FFFD; the _hex fields give the raw bytes"
-                                    : "label and target_name carry each byte as the code point of the same value "
-                                      "(U+0000-U+00FF); the _hex fields give the raw bytes";
+    json["text_encoding"] = decoded ? "cp" + std::to_string(codePage) : "latin1";
     json["label"] = text(r.label);
     json["label_hex"] = HexBytes(r.label);
     json["target_name"] = text(r.targetName);
@@ -59,6 +60,7 @@ nlohmann::ordered_json ToJson(const CarrierReport& r, int codePage)
     const package::Verification& v = r.verification;
     const char* message = package::ExtractResultMessage(r.verdict);
     nlohmann::ordered_json json;
+    json["report_version"] = kReportVersion;
     json["carrier"] = r.path;
     json["file_size"] = r.fileSize;
     json["stub_end"] = r.stubEnd ? nlohmann::ordered_json(*r.stubEnd) : nullptr;
