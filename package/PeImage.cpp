@@ -16,6 +16,7 @@ constexpr std::int64_t kRawPointerOffset = 20;
 constexpr std::uint32_t kPe32 = 0x10B, kPe32Plus = 0x20B;
 constexpr std::int64_t kSecurityDirectory = 4;
 constexpr std::int64_t kDirectorySize = 8;
+constexpr std::int64_t kChecksumOffset = 64;  // within the optional header, PE32 and PE32+ alike
 
 class HeaderReader {
 public:
@@ -74,6 +75,8 @@ void ReadSecurityDirectory(const HeaderReader& header, std::int64_t optional, st
         return;
     layout.signatureOffset = offset;
     layout.signatureSize = size;
+    layout.checksumAt = optional + kChecksumOffset;
+    layout.securityEntryAt = entry;
 }
 
 }  // namespace

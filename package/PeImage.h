@@ -13,6 +13,10 @@ struct PeLayout {
     std::int64_t imageEnd = 0;         // end of the last section's raw data; 0: not an image
     std::int64_t signatureOffset = 0;  // the certificate table; size 0: none
     std::int64_t signatureSize = 0;
+    // Where the two fields a signer rewrites lie: the image checksum and the certificate
+    // table's directory entry; 0: not found.
+    std::int64_t checksumAt = 0;
+    std::int64_t securityEntryAt = 0;
 };
 
 // Reads the layout of `f`, a file of `fileSize` bytes. Leaves the stream's position undefined.

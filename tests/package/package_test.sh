@@ -41,8 +41,15 @@ for text in "0      Success" "1      Verification failed" "2      Usage error" "
 done
 
 # The Windows zip: one folder; its firmpack.exe packs onto its own stub under Wine.
-check "zip listing" same "$(unzip -Z1 "$dist/$folder.zip" | xargs)" "$(echo "$folder"/{firmpack.exe,OrvaneFirmUp.exe,README.md,LICENSE})"
+check "zip listing" same "$(unzip -Z1 "$dist/$folder.zip" | xargs)" \
+    "$(echo "$folder"/{firmpack.exe,OrvaneFirmUp.exe,README.txt,firmpack.txt,LICENSE})"
 unzip -q "$dist/$folder.zip" -d win && cd "win/$folder" && cp "$work/fw.bin" . && mkdir out
+# Its texts, for Notepad: the Windows users' README and the manual page as plain text of this version.
+for text in README.txt firmpack.txt; do check "$text: UTF-8 with a byte order mark, CRLF lines" python3 -c 'import sys
+b = open(sys.argv[1], "rb").read(); sys.exit(not (b.startswith(b"\xef\xbb\xbf") and b.decode() and b.count(b"\n") == b.count(b"\r\n")))' "$text"; done
+check "README.txt is the Windows users' README" cmp -s <(tail -c +4 README.txt | tr -d '\r') "$root/docs/README-windows.txt"
+check "firmpack.txt is the rendered manual page" eval 'has "$(cat firmpack.txt)" "firmpack $version" && has "$(cat firmpack.txt)" "EXIT STATUS" &&
+    ! grep -qE $'"'"'\b|\e|\xe2\x80\x90|@[A-Z_]+@'"'"' firmpack.txt'
 check "the zip's stub is the built one" cmp -s OrvaneFirmUp.exe "$dist/OrvaneFirmUp.exe"
 run "$root/scripts/wine-run" firmpack.exe --version
 check "firmpack.exe --version names the zip's stub" same "$out" "firmpack $version (stub sha256 $(sha256 OrvaneFirmUp.exe))"

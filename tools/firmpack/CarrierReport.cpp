@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <vector>
 
 #include "CodePageText.h"
 #include "EmbeddedStub.h"
@@ -23,21 +24,58 @@ private:
     Sha256 m_sha256;
 };
 
-// The SHA-256 of the file's first `size` bytes; empty when they cannot be read.
-std::string HashOfStart(const std::string& path, std::int64_t size)
+struct FieldPatch {
+    std::int64_t at;  // four little-endian bytes there
+    std::uint32_t value;
+};
+
+// Hands `use` the file's first `size` bytes, in blocks of an even size, with `patches` written
+// over them; false when they cannot be read.
+template <typename Use>
+bool ReadStart(const std::string& path, std::int64_t size, const std::vector<FieldPatch>& patches, Use use)
 {
     const package::FileStream file = package::OpenFile(path.c_str(), "rb");
     if (!file)
-        return "";
-    Sha256 sha256;
+        return false;
     unsigned char block[64 * 1024];
-    for (std::int64_t left = size; left > 0;) {
-        const std::size_t want = left < std::int64_t{sizeof(block)} ? static_cast<std::size_t>(left) : sizeof(block);
-        if (std::fread(block, 1, want, file.get()) != want)
-            return "";
-        sha256.Update(block, want);
-        left -= static_cast<std::int64_t>(want);
+    for (std::int64_t done = 0; done < size;) {
+        const auto count = static_cast<std::size_t>(std::min<std::int64_t>(size - done, sizeof(block)));
+        if (std::fread(block, 1, count, file.get()) != count)
+            return false;
+        for (const FieldPatch& patch : patches)
+            for (std::int64_t i = std::max(patch.at, done); i < std::min<std::int64_t>(patch.at + 4, done + count); ++i)
+                block[i - done] = static_cast<unsigned char>(patch.value >> (8 * (i - patch.at)));
+        use(block, count);
+        done += static_cast<std::int64_t>(count);
     }
+    return true;
+}
+
+// A signer rewrites two fields of the stub it signs behind: the image checksum and the
+// certificate table's entry. The stub is hashed as it was before, the entry zero and the
+// checksum the stub's own (as linkers write it: the 16-bit words summed with the carries
+// folded back in, plus the size), so that a signed carrier keeps its stub's pin.
+std::string StubSha256(const std::string& path, std::int64_t stubSize, const package::PeLayout& layout)
+{
+    std::vector<FieldPatch> patches;
+    if (layout.signatureSize > 0 && layout.signatureOffset >= stubSize && layout.checksumAt > 0 &&
+        layout.securityEntryAt + 8 <= stubSize && layout.checksumAt + 4 <= stubSize) {
+        patches = {{layout.securityEntryAt, 0}, {layout.securityEntryAt + 4, 0}, {layout.checksumAt, 0}};
+        std::uint64_t sum = 0;
+        if (!ReadStart(path, stubSize, patches, [&sum](const unsigned char* bytes, std::size_t count) {
+                for (std::size_t i = 0; i < count; ++i)
+                    sum += std::uint64_t{bytes[i]} << (8 * (i % 2));
+            }))
+            return "";
+        while (sum > 0xFFFF)
+            sum = (sum & 0xFFFF) + (sum >> 16);
+        patches.back().value = static_cast<std::uint32_t>(sum + static_cast<std::uint64_t>(stubSize));
+    }
+    Sha256 sha256;
+    if (!ReadStart(path, stubSize, patches, [&sha256](const unsigned char* bytes, std::size_t count) {
+            sha256.Update(bytes, count);
+        }))
+        return "";
     return sha256.FinishHex();
 }
 
@@ -82,7 +120,7 @@ CarrierReport ReportOnOpenCarrier(package::CPackageReader& reader, const package
         report.payloadSha256 = digest.FinishHex();
     report.verdict = reader.PredictResult(report.verification, report.target);
     if (KindOf(report) == FileKind::Carrier)
-        report.stubSha256 = HashOfStart(request.path, report.headerPosition);
+        report.stubSha256 = StubSha256(request.path, report.headerPosition, reader.Layout());
     return report;
 }
 
