@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws the carrier's 16-colour pictures and writes them into res/.
+"""Draws the carrier's 16-colour pictures and writes them into its brand folder, res/brand/.
 
 The pictures are drawn as character grids below; each character is one pixel, an index
 into the standard 16-colour palette ('.' is transparent in the icon). Run it after
@@ -134,7 +134,7 @@ def icon_file(rows):
 
 
 def main():
-    res = pathlib.Path(__file__).resolve().parent.parent / 'res'
+    res = pathlib.Path(__file__).resolve().parent.parent / 'res' / 'brand'
     icon_rows = rows_of(ICON)
     assert len(icon_rows) == 32 and len(icon_rows[0]) == 32
     (res / 'OrvaneFirmUp.ico').write_bytes(icon_file(icon_rows))

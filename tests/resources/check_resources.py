@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""check_resources.py OrvaneFirmUp.exe: its resources, as Debian's python3-pefile reads them, against EXPECTED."""
+"""check_resources.py STUB.exe BRAND_DIR: its resources, as Debian's python3-pefile reads them, against EXPECTED."""
 import re
 import struct
 import sys
@@ -9,9 +9,11 @@ from pathlib import Path
 import pefile
 
 ROOT = Path(__file__).resolve().parents[2]
-# The numbers the program and its resource script share, and the project's version.
+# The numbers the program and its resource script share, the project's version, the stub's brand folder.
 ID = {name: int(value, 0) for name, value in re.findall(r"#define (\w+) (\w+)", (ROOT / "res/resource.h").read_text())}
 VERSION = re.search(r"project\(\w+ VERSION ([\d.]+)", (ROOT / "CMakeLists.txt").read_text())[1]
+BRAND = Path(sys.argv[2])
+TEXT = dict(re.findall(r'#define BRAND_(\w+) "(.*)"', (BRAND / "brand.h").read_text()))
 RT = pefile.RESOURCE_TYPE
 IDOK, IDCANCEL, NO_ID, BUTTON, STATIC = 1, 2, 0xFFFF, 0x80, 0x82
 STYLES = {"POPUP": 0x80000000, "CHILD": 0x40000000, "VISIBLE": 0x10000000, "CAPTION": 0xC00000,
@@ -27,15 +29,14 @@ EXPECTED = {
         (RT["RT_BITMAP"], ID["IDB_ABOUT_LOGO"]), (RT["RT_MANIFEST"], 1),
         (RT["RT_DIALOG"], ID["IDD_ABOUT_BOX"]), (RT["RT_DIALOG"], ID["IDD_UPGRADE_DIALOG"]),
         (RT["RT_STRING"], ID["IDS_ABOUT_MENU"] // 16 + 1)]),
-    "strings": {ID["IDS_ABOUT_MENU"]: "OrvaneFirmUp 정보(&A)..."},
+    "strings": {ID["IDS_ABOUT_MENU"]: TEXT["ABOUT_MENU"]},
     # style, extended style, size, caption, font, controls (class, text, id, style, x y width height);
     # in dialog units
     "about box": (style("POPUP CAPTION SYSMENU MODALFRAME SETFONT"), 0, (253, 55),
-                  "Orvane Firmware Upgrade Information", (9, "굴림"), [
+                  TEXT["ABOUT_CAPTION"], (9, "굴림"), [
                       (STATIC, ID["IDB_ABOUT_LOGO"], NO_ID, style("CHILD VISIBLE BITMAP"), (7, 7, 60, 21)),
-                      (STATIC, "Orvane Firmware Upgrade Ver 1.0", NO_ID, style("CHILD VISIBLE GROUP NOPREFIX"),
-                       (75, 17, 119, 8)),
-                      (STATIC, "Copyright (C) 2026 Orvane", NO_ID, style("CHILD VISIBLE GROUP"), (75, 32, 119, 8)),
+                      (STATIC, TEXT["ABOUT_TITLE"], NO_ID, style("CHILD VISIBLE GROUP NOPREFIX"), (75, 17, 119, 8)),
+                      (STATIC, TEXT["COPYRIGHT"], NO_ID, style("CHILD VISIBLE GROUP"), (75, 32, 119, 8)),
                       (BUTTON, "확인", IDOK, style("CHILD VISIBLE GROUP TABSTOP DEFPUSHBUTTON"), (196, 7, 50, 14))]),
     "upgrade dialog": (style("POPUP VISIBLE CAPTION SYSMENU MODALFRAME SETFONT"), style("APPWINDOW"), (237, 69),
                        "Orvane Firmware Upgrade", (12, "System"), [
@@ -45,11 +46,13 @@ EXPECTED = {
     # file and product version, FileOS (32-bit Windows), FileType (application)
     "fixed version": (VERSION, VERSION, 0x4, 1),
     "version strings": {"041204B0": {
-        "CompanyName": "", "FileDescription": "OrvaneFirmUp MFC 응용 프로그램", "InternalName": "OrvaneFirmUp",
-        "FileVersion": VERSION.replace(".", ", "), "ProductVersion": VERSION.replace(".", ", "),
-        "LegalCopyright": "Copyright (C) 2026 Orvane", "LegalTrademarks": "", "OriginalFilename": "OrvaneFirmUp.EXE",
-        "ProductName": "OrvaneFirmUp 응용 프로그램"}},
+        "CompanyName": TEXT["COMPANY_NAME"], "FileDescription": TEXT["FILE_DESCRIPTION"],
+        "InternalName": TEXT["INTERNAL_NAME"], "OriginalFilename": TEXT["ORIGINAL_FILENAME"],
+        "ProductName": TEXT["PRODUCT_NAME"], "LegalTrademarks": TEXT["LEGAL_TRADEMARKS"], "LegalCopyright": TEXT["COPYRIGHT"],
+        "FileVersion": VERSION.replace(".", ", "), "ProductVersion": VERSION.replace(".", ", ")}},
     "translations": {"Translation": "0x0412 0x04b0"},
+    # the icon's one image, past its directory, and the picture, past its file header
+    "pictures": ((BRAND / "OrvaneFirmUp.ico").read_bytes()[22:], (BRAND / "AboutLogo.bmp").read_bytes()[14:]),
     "execution levels": [{"level": "asInvoker", "uiAccess": "false"}],
     "dpi awareness": {"dpiAware": "true", "dpiAwareness": "PerMonitorV2, System"},
 }
@@ -105,6 +108,7 @@ def actual(pe):
                             for block in blocks for table in getattr(block, "StringTable", [])},
         "translations": {k.decode(): v for block in blocks for var in getattr(block, "Var", [])
                          for k, v in var.entry.items()},
+        "pictures": (data[(RT["RT_ICON"], 1)], data[(RT["RT_BITMAP"], ID["IDB_ABOUT_LOGO"])]),
         "execution levels": [e.attrib for e in manifest.iter() if e.tag.endswith("}requestedExecutionLevel")],
         "dpi awareness": {e.tag.split("}")[1]: e.text for e in manifest.iter() if e.tag.split("}")[-1].startswith("dpiAware")},
     }

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# A carrier signed after packing, as vendors ship it: the signature verifies, firmpack reads the package
-# in front of the certificate table, and the carrier still writes its firmware under Wine. A flipped
-# payload byte breaks both. Usage: signing_test.sh FIRMPACK DEMO_DRIVER.exe WINE_RUNNER (with DISPLAY, WINEPREFIX)
-firmpack="$1" driver="$2" wine_run="$3"
+# A carrier on a vendor's own stub, signed after packing, as vendors ship it: the signature verifies, firmpack
+# reads the package in front of the certificate table and pins the stub, and the carrier still writes its firmware
+# under Wine; a flipped payload byte breaks both. Usage: signing_test.sh FIRMPACK STUB DEMO_DRIVER.exe WINE_RUNNER
+firmpack="$1" stub="$2" driver="$3" wine_run="$4"
 source "$(dirname "${BASH_SOURCE[0]}")/../support/checks.sh"
 target=sigfw.bin
 
@@ -10,8 +10,8 @@ openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=OrvaneFirmUp test s
     -addext "extendedKeyUsage=codeSigning" -addext "keyUsage=critical,digitalSignature" \
     -keyout key.pem -out cert.pem 2>/dev/null || { echo "signing: cannot make a certificate"; exit 1; }
 random_file fw.bin 150001  # an odd size: the carrier then needs padding to end on 8 bytes
-"$firmpack" pack fw.bin -o X.exe --label SIG_2.0.7 --target "$target" >/dev/null &&
-    "$firmpack" pack fw.bin -o NoAlign.exe --label SIG_2.0.7 --target "$target" --no-align >/dev/null &&
+"$firmpack" pack fw.bin --stub "$stub" -o X.exe --label SIG_2.0.7 --target "$target" >/dev/null &&
+    "$firmpack" pack fw.bin --stub "$stub" -o NoAlign.exe --label SIG_2.0.7 --target "$target" --no-align >/dev/null &&
     osslsigncode sign -certs cert.pem -key key.pem -h sha256 -in X.exe -out S.exe >/dev/null  # no timestamp: offline
 check "pack, pack --no-align and sign" [ $? -eq 0 ]
 
@@ -43,6 +43,10 @@ run osslsigncode verify -CAfile cert.pem -in Flipped.exe
 check "osslsigncode rejects a flipped payload byte" [ "$rc" -ne 0 ]
 run "$firmpack" verify Flipped.exe
 check "firmpack verify fails on the flipped byte" [ "$rc" -eq 1 ]
+run "$firmpack" verify --stub-sha256 "$(sha256 "$stub")" X.exe  # before signing, which rewrites two header fields
+check "verify --stub-sha256 pins the vendor's stub" [ "$rc" -eq 0 ]
+run "$firmpack" verify --stub-sha256 "$("$firmpack" --version | grep -o '[0-9a-f]\{64\}')" X.exe
+check "verify --stub-sha256 of the stub built into firmpack fails" [ "$rc" -eq 1 ]
 
 # The carrier under Wine, started from its own folder: carrier | message box text | what it leaves
 for row in "S.exe|Firmware Upgrade file Success !!!|S.exe shots $target" \
