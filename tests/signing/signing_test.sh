@@ -43,9 +43,9 @@ run osslsigncode verify -CAfile cert.pem -in Flipped.exe
 check "osslsigncode rejects a flipped payload byte" [ "$rc" -ne 0 ]
 run "$firmpack" verify Flipped.exe
 check "firmpack verify fails on the flipped byte" [ "$rc" -eq 1 ]
-run "$firmpack" verify --stub-sha256 "$(sha256 "$stub")" X.exe  # before signing, which rewrites two header fields
+run "$firmpack" verify --stub-sha256 "$(sha256 "$stub")" S.exe  # signing rewrote two of its header fields
 check "verify --stub-sha256 pins the vendor's stub" [ "$rc" -eq 0 ]
-run "$firmpack" verify --stub-sha256 "$("$firmpack" --version | grep -o '[0-9a-f]\{64\}')" X.exe
+run "$firmpack" verify --stub-sha256 "$("$firmpack" --version | grep -o '[0-9a-f]\{64\}')" S.exe
 check "verify --stub-sha256 of the stub built into firmpack fails" [ "$rc" -eq 1 ]
 
 # The carrier under Wine, started from its own folder: carrier | message box text | what it leaves
