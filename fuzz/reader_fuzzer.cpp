@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <numeric>
 #include <string>
 
 #include "CarrierImage.h"
@@ -38,14 +39,6 @@ bool IsPlainName(const std::string& name)
            package::JudgeTarget(name, {}).Allowed();
 }
 
-std::uint32_t Sum(const Bytes& bytes)
-{
-    std::uint32_t sum = 0;
-    for (const std::uint8_t b : bytes)
-        sum += b;
-    return sum;
-}
-
 void CheckRun(const Bytes& carrier, const testing_support::ScratchFolder& folder)
 {
     testing_support::WriteBytes(kCarrierName, carrier);
@@ -67,7 +60,8 @@ void CheckRun(const Bytes& carrier, const testing_support::ScratchFolder& folder
             "no package is accepted whose payload does not match");
     const bool extracted = extracting && result == ExtractResult::Extracted;
     const Bytes written = extracted ? ReadBytes(target) : Bytes();
-    Require(!extracted || (written.size() == verification.length && Sum(written) == verification.storedChecksum),
+    const std::uint32_t sum = std::accumulate(written.begin(), written.end(), 0u);
+    Require(!extracted || (written.size() == verification.length && sum == verification.storedChecksum),
             "the target holds a payload of the stored length and checksum");
     std::vector<std::string> expected = {kCarrierName};
     if (extracted)

@@ -24,6 +24,7 @@ namespace {
 const std::string kTemplateCaption = "Orvane Firmware Upgrade";
 
 const fs::path kHere = fs::path(_pgmptr).parent_path();  // the runtime's full path of this program
+const HMODULE kStub = LoadLibraryExW((kHere / "OrvaneFirmUp.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
 // Resolved before a test moves the working directory into a scratch folder.
 const fs::path kShots = std::getenv("ORVANE_ARTIFACTS") ? fs::absolute(std::getenv("ORVANE_ARTIFACTS")) : kHere;
 
@@ -53,15 +54,12 @@ fs::path AnsiPath(const char* ansi)
 // The font size in points that a dialog template of the stub asks for, read from the built file.
 int TemplatePoints(int id)
 {
-    const HMODULE stub = LoadLibraryExW((kHere / "OrvaneFirmUp.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    const HRSRC found = FindResourceA(stub, MAKEINTRESOURCEA(id), RT_DIALOG);
-    auto at = static_cast<const WORD*>(LockResource(LoadResource(stub, found)));
+    const HRSRC found = FindResourceA(kStub, MAKEINTRESOURCEA(id), RT_DIALOG);
+    auto at = static_cast<const WORD*>(LockResource(LoadResource(kStub, found)));
     at += at[1] == 0xFFFF ? 13 : 9;  // past the fixed header of an extended or a classic template
     for (int field = 0; field < 3; ++field)  // menu, class, caption: 0xFFFF and a number, or a string
         at += *at == 0xFFFF ? 2 : lstrlenW(reinterpret_cast<const wchar_t*>(at)) + 1;
-    const int points = *at;
-    FreeLibrary(stub);
-    return points;
+    return *at;
 }
 
 // The window's font is its template's size in points at the display's DPI, so the window grows
@@ -86,12 +84,10 @@ void ExpectPictureAtTheDisplaysScale(HWND about)
     HWND picture = GetWindow(about, GW_CHILD);
     while (picture != nullptr && (GetWindowLongA(picture, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP)
         picture = GetWindow(picture, GW_HWNDNEXT);
-    const HMODULE stub = LoadLibraryExW((kHere / "OrvaneFirmUp.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    const auto logo = static_cast<HBITMAP>(LoadImageA(stub, MAKEINTRESOURCEA(IDB_ABOUT_LOGO), IMAGE_BITMAP, 0, 0, 0));
+    const auto logo = static_cast<HBITMAP>(LoadImageA(kStub, MAKEINTRESOURCEA(IDB_ABOUT_LOGO), IMAGE_BITMAP, 0, 0, 0));
     BITMAP own = {};
     GetObjectA(logo, sizeof(own), &own);
     DeleteObject(logo);
-    FreeLibrary(stub);
     RECT shown = {};
     GetWindowRect(picture, &shown);
     const HDC screen = GetDC(nullptr);
@@ -181,27 +177,23 @@ struct Way {
     UINT codePage = 0;     // the system code page the row needs; 0: any
 };
 
+using R = ExtractResult;
 const Way kWays[] = {
-    {"EnterAtOnceWrites", L"Upgrade.exe", "R1.0", "fw.bin", InItsFolder, NoTarget, Enter, ExtractResult::Extracted},
-    {"ButtonReplacesLongerTarget", L"fw.v2.exe", "R2.0", "fw.bin", InItsFolder, LongerTarget, Upgrade,
-     ExtractResult::Extracted},
-    {"BadChecksumKeepsTarget", L"Up.exe", "R2.1", "fw.bin", DamagedPayload, LongerTarget, Upgrade,
-     ExtractResult::ChecksumMismatch},
-    {"ReadOnlyTargetIsKept", L"Up.exe", "R2.2", "fw.bin", InItsFolder, ReadOnlyTarget, Upgrade,
-     ExtractResult::TargetNotWritable},
-    {"ElsewhereDoesNothing", L"Up.exe", "R3.0", "fw.bin", FromElsewhere, NoTarget, Upgrade, ExtractResult::NoPackage},
-    {"ExitLeaves", L"Up.exe", "ABCDEFGHIJKLMNOP", "sixteen-bytes.xy", InItsFolder, NoTarget, Exit,
-     ExtractResult::NoPackage},
-    {"EscapeLeaves", L"Up.exe", "", "fw.bin", InItsFolder, NoTarget, Escape, ExtractResult::NoPackage},
-    {"CloseBoxLeaves", L"Up.exe", "R4.0", "fw.bin", InItsFolder, NoTarget, CloseBox, ExtractResult::NoPackage},
-    {"EnterOnExitLeaves", L"Up.exe", "R4.1", "fw.bin", InItsFolder, NoTarget, EnterOnExit, ExtractResult::NoPackage},
+    {"EnterAtOnceWrites", L"Upgrade.exe", "R1.0", "fw.bin", InItsFolder, NoTarget, Enter, R::Extracted},
+    {"ButtonReplacesLongerTarget", L"fw.v2.exe", "R2.0", "fw.bin", InItsFolder, LongerTarget, Upgrade, R::Extracted},
+    {"BadChecksumKeepsTarget", L"Up.exe", "R2.1", "fw.bin", DamagedPayload, LongerTarget, Upgrade, R::ChecksumMismatch},
+    {"ReadOnlyTargetIsKept", L"Up.exe", "R2.2", "fw.bin", InItsFolder, ReadOnlyTarget, Upgrade, R::TargetNotWritable},
+    {"ElsewhereDoesNothing", L"Up.exe", "R3.0", "fw.bin", FromElsewhere, NoTarget, Upgrade, R::NoPackage},
+    {"ExitLeaves", L"Up.exe", "ABCDEFGHIJKLMNOP", "sixteen-bytes.xy", InItsFolder, NoTarget, Exit, R::NoPackage},
+    {"EscapeLeaves", L"Up.exe", "", "fw.bin", InItsFolder, NoTarget, Escape, R::NoPackage},
+    {"CloseBoxLeaves", L"Up.exe", "R4.0", "fw.bin", InItsFolder, NoTarget, CloseBox, R::NoPackage},
+    {"EnterOnExitLeaves", L"Up.exe", "R4.1", "fw.bin", InItsFolder, NoTarget, EnterOnExit, R::NoPackage},
     // Names whose second byte in the code page is 0x5C, the separator's: ソ, and 許 and 功.
-    {"JapaneseName", L"\u30BD\u30D5\u30C8.exe", "R5.1", "fw.bin", InItsFolder, NoTarget, Upgrade,
-     ExtractResult::Extracted, 932},
-    {"ChineseName", L"\u8A31\u529F.exe", "R5.2", "fw.bin", InItsFolder, NoTarget, Upgrade, ExtractResult::Extracted, 950},
+    {"JapaneseName", L"\u30BD\u30D5\u30C8.exe", "R5.1", "fw.bin", InItsFolder, NoTarget, Upgrade, R::Extracted, 932},
+    {"ChineseName", L"\u8A31\u529F.exe", "R5.2", "fw.bin", InItsFolder, NoTarget, Upgrade, R::Extracted, 950},
     // 펌웨어, the label, and 펌웨어.bin, the target, in code page 949; the carrier 업데이트.exe.
     {"KoreanLabelAndTarget", L"\uC5C5\uB370\uC774\uD2B8.exe", "\xC6\xDF\xBF\xFE\xBE\xEE",
-     "\xC6\xDF\xBF\xFE\xBE\xEE.bin", InItsFolder, NoTarget, Upgrade, ExtractResult::Extracted, 949},
+     "\xC6\xDF\xBF\xFE\xBE\xEE.bin", InItsFolder, NoTarget, Upgrade, R::Extracted, 949},
 };
 
 class WayTest : public CarrierTest, public ::testing::WithParamInterface<Way> {};
@@ -240,7 +232,7 @@ TEST_P(WayTest, ShowsTheCaptionAndMessageAndLeavesTheFilesAsExpected)
     const fs::path elsewhere = folder.Path() / "elsewhere";
     fs::create_directory(elsewhere);
     auto expected = folder.Entries();  // with the carrier and the target, and nothing left beside them
-    expected.insert(expected.end(), {carrier.u8string(), (w.result == ExtractResult::Extracted ? target : carrier).u8string()});
+    expected.insert(expected.end(), {carrier.u8string(), (w.result == R::Extracted ? target : carrier).u8string()});
     std::sort(expected.begin(), expected.end());
     expected.erase(std::unique(expected.begin(), expected.end()), expected.end());
 
@@ -253,7 +245,7 @@ TEST_P(WayTest, ShowsTheCaptionAndMessageAndLeavesTheFilesAsExpected)
 
     EXPECT_EQ(folder.Entries(), expected);
     EXPECT_TRUE(fs::is_empty(elsewhere));
-    const Bytes left = w.result == ExtractResult::Extracted ? firmware : w.existing != NoTarget ? previous : Bytes();
+    const Bytes left = w.result == R::Extracted ? firmware : w.existing != NoTarget ? previous : Bytes();
     EXPECT_EQ(ReadBytes(target), left);
 }
 

@@ -25,27 +25,17 @@ bool DrawnWhole(const wchar_t* text, HFONT font, LONG width, LONG height)
     return glyphed && size.cx <= width && size.cy <= height;
 }
 
-// Where a control lies in its window's client area.
-RECT PlaceOf(HWND control, HWND window)
-{
-    RECT place;
-    GetWindowRect(control, &place);
-    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&place), 2);
-    return place;
-}
-
 LRESULT Layout(HWND window)
 {
-    RECT client, overlap;
+    RECT client, place, otherPlace, overlap;
     GetClientRect(window, &client);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);  // on the screen, as the controls' places
     WORD faults = 0;
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        const RECT place = PlaceOf(child, window);
+        GetWindowRect(child, &place);
         bool fault = !IntersectRect(&overlap, &place, &client) || !EqualRect(&overlap, &place);
-        for (HWND other = GetWindow(child, GW_HWNDNEXT); other; other = GetWindow(other, GW_HWNDNEXT)) {
-            const RECT otherPlace = PlaceOf(other, window);
-            fault = fault || IntersectRect(&overlap, &place, &otherPlace);
-        }
+        for (HWND other = GetWindow(child, GW_HWNDNEXT); other; other = GetWindow(other, GW_HWNDNEXT))
+            fault = fault || (GetWindowRect(other, &otherPlace) && IntersectRect(&overlap, &place, &otherPlace));
         wchar_t text[256] = {};
         const bool picture = (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP;  // its text names it
         const auto font = reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0));

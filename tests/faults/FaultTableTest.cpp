@@ -118,13 +118,6 @@ TEST_F(FaultTableTest, CutAtEveryOffsetEachByteFlippedOrJunkAppended)
     }
 }
 
-// The temporary names' digits, fixed: the first try meets a file planted under its name.
-std::uint32_t g_tries = 0;
-std::uint32_t PlantedThenFree()
-{
-    return 0x0badf00d + g_tries++;
-}
-
 // Targets that cannot be written, and one beset with a file under the very temporary name
 // the writer tries first: it is never opened.
 TEST_F(FaultTableTest, TargetsRefusedOrBeset)
@@ -145,8 +138,9 @@ TEST_F(FaultTableTest, TargetsRefusedOrBeset)
         {"read-only target", "fw.bin", [] { MakeReadOnly("fw.bin"); }, {notWritable}},
         {"target is a folder", "dir", [] { fs::create_directory("dir"); }, {notWritable}},
         {"missing folder", "nodir/fw.bin", {}, {notWritable}},
+        // The temporary names' digits, fixed: the first try meets the file planted under its name.
         {"file planted under the temporary name", "fw.bin", [] { WriteBytes("fw.bin.tmp0badf00d", kOldTarget); },
-         {ExtractResult::Extracted}, &PlantedThenFree},
+         {ExtractResult::Extracted}, [] { static std::uint32_t tries = 0; return 0x0badf00d + tries++; }},
         // While the copy is made, a folder appears under the target's name: the final rename fails.
         {"rename fails", "new.bin", {}, {failed}, [] { return fs::create_directory("new.bin") ? 1u : 2u; }},
 #ifdef _WIN32
@@ -160,7 +154,6 @@ TEST_F(FaultTableTest, TargetsRefusedOrBeset)
 #endif
     };
     for (const auto& c : cases) {
-        g_tries = 0;
         SetTemporaryNumberSource(c.numbers);
         const ExtractResult result = Run(ValidCarrier(c.target), c.name, c.prepare);
         SetTemporaryNumberSource(nullptr);

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# firmpack from the outside: round trips, refusals, damaged carriers, containment, the atomic
-# write and code pages. Usage: cli_test.sh [RUNNER...] FIRMPACK   (RUNNER: Wine for firmpack.exe)
+# firmpack from the outside: round trips, refusals, damaged carriers, containment, paths beyond
+# ASCII and code pages. Usage: cli_test.sh [RUNNER...] FIRMPACK   (RUNNER: Wine for firmpack.exe)
 firmpack=("$@")
 source "$(dirname "${BASH_SOURCE[0]}")/../support/checks.sh"
 [[ "${firmpack[-1]}" == *.exe ]] && windows=true || windows=false
@@ -24,32 +24,26 @@ expect_rows() {
     done
 }
 
-random_file fw.bin 100000 && cp fw.bin longfirmwarename.bin
-fp pack fw.bin -o Up.exe --label R1.0
-check "pack" same "$rc $out" '0 packed fw.bin into Up.exe (target "fw.bin", label "R1.0")'
-fp verify --sha256 "$(sha256 fw.bin)" Up.exe
-check "verify --sha256 is silent on success" same "$rc$out$err" 0
-fp inspect --json Up.exe
-check "inspect --json" same "$(json label target_name payload_length payload_sha256 verdict signature_offset)" \
-    "R1.0 fw.bin 100000 $(sha256 fw.bin) Extracted None"
+random_file fw.bin 100000 && cp fw.bin longfirmwarename.bin && random_file small.bin 1000
+# The label fills its field. Run natively, the documentation's examples check the rest of the output.
+expect_rows <<EOF
+0|packed fw.bin into Up.exe (target "fw.bin", label "Release_1.0.0-rc")|pack fw.bin -o Up.exe --label Release_1.0.0-rc
+0|"payload_sha256": "$(sha256 fw.bin)"|inspect --json Up.exe
+EOF
 edit Up.exe Bare.exe "del b[$(json stub_end):]"  # a bare stub, whatever its last bytes happen to say
-mkdir out && fp extract Up.exe -C out
-check "extract -C" eval 'same "$rc $out" "0 $success" && cmp -s fw.bin out/fw.bin'
 
 expect_rows <<'EOF'
 2|label "ABCDEFGHIJKLMNOPQ" is 17 bytes long; at most 16 bytes fit|pack fw.bin -o x.exe --label ABCDEFGHIJKLMNOPQ
-2|target name "a_b_c_d_e_f_g_h_i" is 17 bytes long|pack fw.bin -o x.exe --target a_b_c_d_e_f_g_h_i
 2|target name "longfirmwarename.bin" is 20 bytes long|pack longfirmwarename.bin -o x.exe
-2|label "a b" contains a space|pack fw.bin -o x.exe --label "a b"
+2|label "a\x7fb" holds the control character 0x7F|pack fw.bin -o x.exe --label $'a\x7fb'
 2|stub fw.bin is not a Windows executable|pack fw.bin -o x.exe --stub fw.bin
 2|output fw.bin is one of the input files|pack fw.bin -o fw.bin
 3|cannot open firmware nofile.bin|pack nofile.bin -o x.exe
-3|cannot open nofile.exe for reading|verify nofile.exe
-2|A subcommand is required|
-2|not expected: --bogus|pack fw.bin -o x.exe --bogus
 2|--codepage: 65001 not in|pack fw.bin -o x.exe --codepage 65001 --label R1
 2|--sha256: takes 64 hexadecimal digits|verify --sha256 abc Up.exe
 1|Up.exe: the firmware's SHA-256 is|verify --sha256 "$(printf %064d 0)" Up.exe
+0||verify --sha256 "$(tr a-f A-F <<<"$(sha256 fw.bin)")" Up.exe
+0|packed small.bin into Small.exe|pack small.bin -o Small.exe
 EOF
 
 # --- Damaged carriers: verify and extract fail alike, and nothing is written ---------------
@@ -57,21 +51,27 @@ edit Up.exe Flipped.exe 'b[-100] ^= 0x40'
 edit Up.exe Cut.exe 'b[:] = b[:-5000] + b[-10:]'
 long="$(printf 'd%.0s' {1..120})"  # a path that outgrows the carrier's 128-byte buffers
 mkdir -p box/out/sub "box/$long"
-for row in "Flipped.exe|damaged package" "Cut.exe|damaged package" "Bare.exe|no package"; do
+for row in "Flipped.exe|damaged package: stored checksum" "Cut.exe|damaged package: payload length 100000 reaches" \
+    "Bare.exe|no package"; do
     expect_rows <<EOF
 1|${row%|*}: ${row#*|}|verify ${row%|*}
 1|$fail|extract ${row%|*} -C box/out
 0|verdict            ChecksumMismatch: "$fail"|inspect ${row%|*}
 EOF
 done
+expect_rows <<'EOF'
+0|"payload_fits": false|inspect --json Cut.exe
+0|100000 bytes (past the end of the file)|inspect Cut.exe
+0|"stub_sha256": null|inspect --json Bare.exe
+EOF
 
-# --- One verdict on the carried name, asked by every command. Rows: the name (printf %b), then the
-# exit status of pack --target, verify and extract -C box/out of a carrier Bad.exe storing it, and the
-# phrase of inspect's target name check. The name goes into a copy of Up.exe: at H+16, space-padded,
-# nibble-swapped; the last ten bytes hold H, swapped too.
+# --- One verdict on the carried name, asked by every command; each rule's own text is the unit
+# tests'. Rows: the name (printf %b), then the exit status of pack --target, verify and extract
+# -C box/out --codepage raw of a carrier Bad.exe storing it, and the phrase of inspect's target name
+# check. The name goes into a copy of Up.exe: at H+16, space-padded, nibble-swapped; the last ten
+# bytes hold H, swapped too.
 retarget='import os; swap = lambda s: bytes((c >> 4 | c << 4) & 255 for c in s); h = int(swap(b[-10:]))
 b[h + 16:h + 32] = swap(os.fsencode(arg).ljust(16))'
-absolute=/tmp/fpk$$  # at most 16 bytes
 while IFS='|' read -r name pack verify extract phrase; do
     printf -v target '%b' "$name"
     edit Up.exe Bad.exe "$retarget" "$target"
@@ -80,32 +80,17 @@ while IFS='|' read -r name pack verify extract phrase; do
     $windows && [[ "$name" == *'\x'* ]] && packed=$pack
     fp verify Bad.exe && verified=$rc
     fp inspect Bad.exe && inspected="$out"
-    fp extract Bad.exe -C box/out
+    fp extract Bad.exe -C box/out --codepage raw
     check "$name: pack $pack, verify $verify, extract $extract, inspect: $phrase" eval \
         'same "$packed $verified $rc" "$pack $verify $extract" && has "$inspected" "target name check  $phrase"'
 done <<ROWS
 fw.bin|0|0|0|allowed
 ./BAD.EXE|0|1|1|refused: it names the carrier itself
-.\\\\Bad.exe|0|1|1|refused: it names the carrier itself
-.|2|1|1|refused: its last part is empty or "."
-a/.|2|1|1|refused: its last part is empty or "."
-./|2|1|1|refused: its last part is empty or "."
 sub/fw.bin|2|1|0|refused: it names a file in a folder
-a\\\\b.bin|2|1|3|refused: it names a file in a folder
-../evil.txt|2|1|1|refused: it has a ".." component
-$absolute|2|1|1|refused: it is an absolute path
-\\\\\\\\srv\\\\x|2|1|1|refused: it starts with
-C:x|2|1|1|refused: it names a drive
-fw.bin:ads|2|1|1|refused: it holds a colon
-con|2|1|1|refused: it names a Windows device
-CONOUT\$|2|1|1|refused: it names a Windows device
-COM\\xb9.bin|2|1|1|refused: it names a Windows device
 COM\\xa9\\xf6.bin|2|1|1|refused: it names a Windows device (read in code page 949)
 \\xc6\\xdf\\xbf\\xfe\\xbe\\xee.bin|0|0|0|allowed
-a?b.bin|2|1|1|refused: it holds "?"
 a\\x01b|2|1|1|refused: it holds the control character 0x01, which Windows does not allow
 ROWS
-check "nothing written at $absolute" [ ! -e "$absolute" ]
 edit Up.exe Bad.exe "$retarget" 'a\b.bin'
 expect_rows <<'ROWS'
 3|cannot write a/b.bin: No such file or directory; Firmware Upgrade file Fail !!! -> Check "Read Only"|extract Bad.exe -C box/out
@@ -113,7 +98,6 @@ expect_rows <<'ROWS'
 0|"target_name_allowed": false|inspect --json Bad.exe
 2|target name "Up.exe" is refused: it names the carrier itself|pack fw.bin -o Up.exe --target Up.exe
 2|Up.bin: the carrier's file name must end in ".exe"|pack fw.bin -o Up.bin
-2|--sha256: takes 64 hexadecimal digits, not ""|verify --sha256 "" Up.exe
 ROWS
 mkdir -p box/out/a && fp extract Bad.exe -C box/out
 check "extract writes into a folder that exists, \\ separating it" eval '[ "$rc" = 0 ] && cmp -s fw.bin box/out/a/b.bin'
@@ -125,40 +109,24 @@ check "extract --output FILE" eval 'same "$rc $out" "0 $success" && cmp -s fw.bi
 fp extract Up.exe --output -
 check "extract --output -" eval 'same "$rc $err" "0 $success" && cmp -s fw.bin stdout'
 head -c 100 /dev/zero >z.exe
-mkdir adir D sub && cp fw.bin sub/ && edit Up.exe D/Self.exe "$retarget" SELF.EXE && edit Up.exe Out.exe "$retarget" 'sub\..\..\x'
+mkdir adir sub && cp fw.bin sub/ && edit Up.exe Out.exe "$retarget" 'sub\..\..\x'
 expect_rows <<'EOF'
 0|into x.exe (target "fw.bin"|pack sub/fw.bin -o x.exe
 1|"sub\x5c..\x5c..\x5cx" is refused: it has a ".." component, which leads out of the folder; nothing was written|extract Out.exe -o mine.bin
 1|z.exe: target name "" is refused: it is empty, so the carrier has no file to write; nothing was written|extract z.exe -o o.bin
+1|z.exe: no carrier: it is not a Windows executable|verify z.exe
 0|"file_kind": "not_an_executable"|inspect --json z.exe
-1|D/Self.exe: target name "SELF.EXE" is refused: it names the carrier itself, which is open for reading; nothing was written|extract D/Self.exe -o o.bin
 0|(this firmpack's own)|inspect Up.exe
 1|Up.exe: the stub's SHA-256 is|verify --stub-sha256 "$(printf %064d 0)" Up.exe
 3|cannot open x\x1b[2J\x07.exe for reading|verify $'x\e[2J\a.exe'
 3|cannot open adir for reading: it is not a file|extract adir -o o.bin
 3|cannot open nofile.exe for reading: No such file or directory|extract nofile.exe
 3|cannot enter folder nodir|extract Up.exe -C nodir
-0||verify --sha256 "$(tr a-f A-F <<<"$(sha256 fw.bin)")" Up.exe
 2|"COM¹.bin" is refused: it names a Windows device|pack fw.bin -o x.exe --codepage 949 --target COM¹.bin
 EOF
-cd D; fp verify Self.exe; cd ..
-check "verify judges the carrier's own file from inside its folder too" has "$rc $err" "1 firmpack: Self.exe: target name"
 edit Up.exe Esc.exe "$retarget" $'\e]0;x\a\e[2J.exe'
 fp verify Esc.exe
 check "nothing carried reaches the terminal raw" eval '[ "$rc" = 1 ] && has "$err" "\\x1b]0;x\\x07\\x1b[2J" && ! has "$err" $'"'"'\e'"'"
-
-# --- Writes that cannot happen (root writes through read-only files) ------------------------
-if [ "$(id -u)" -ne 0 ]; then
-    mkdir locked ro && cp Up.exe locked/ && cp Up.exe Hidden.exe && echo old >ro/fw.bin && chmod a-w locked ro/fw.bin
-    chmod a-r Hidden.exe
-    expect_rows <<'EOF'
-3|cannot create a temporary file beside locked/Up.exe|pack fw.bin -o locked/Up.exe --label NEW
-3|Firmware Upgrade file Fail !!! -> Check "Read Only"|extract Up.exe -C ro
-3|cannot open Hidden.exe for reading: Permission denied|verify Hidden.exe
-EOF
-else
-    echo "note: the read-only cases need an unprivileged user"
-fi
 
 # --- Code pages: the same text gives the same bytes from firmpack on Linux and firmpack.exe on Windows,
 # or the same refusal. Rows: code page|label|target|label and target as stored, in hex, or what the
@@ -177,27 +145,16 @@ if ! $windows || [ "$(locale charmap)" = UTF-8 ]; then
             same "$(nfc "$(json label target_name)")" "$(nfc "$label" "$target")"'
     done <<'EOF'
 949|펌웨어|펌웨어.bin|c6dfbffebeee c6dfbffebeee2e62696e
-1252|Ünïcødé|ñ.bin|dc6eef63f864e9 f12e62696e
-1255|שלום|שלום.bin|f9ece5ed f9ece5ed2e62696e
 1258|Việt|v.bin|5669eaf274 762e62696e
 1258|Việt|v.bin|5669eaf274 762e62696e
 932|ソフト|ソフト.bin|835c83748367 835c837483672e62696e
-936|固件|固件.bin|b9ccbcfe b9ccbcfe2e62696e
 950|韌體|許功.bin|b6b4c5e9 b35ca55c2e62696e
-1251|Прошивка|ф.bin|cff0eef8e8e2eae0 f42e62696e
-1253|Υλικό|ω.bin|d5ebe9eafc f92e62696e
-1254|Yazılım|ğ.bin|59617afd6cfd6d f02e62696e
-1256|برنامج|ب.bin|c8d1e4c7e3cc c82e62696e
-1257|Įranga|ų.bin|c172616e6761 f82e62696e
-1250|Firmware_č|ř.bin|4669726d776172655fe8 f82e62696e
 1252|café|café.bin|636166e9 636166e92e62696e
 949|펌|펌.bin|c6df c6df2e62696e
 1258|lợi|v.bin|6cf5f269 762e62696e
 932|ガ|fw.bin|834b 66772e62696e
 949|豈|豈.bin|cbd0 cbd02e62696e
 932|¥100|fw.bin|label "¥100": "¥" (U+00A5) has no form in code page 932
-949|₩1000|fw.bin|label "₩1000": "₩" (U+20A9) has no form in code page 949
-1252|R1|펌.bin|target name "펌.bin": "펌" (U+D38C) has no form in code page 1252
 1252|café펌|fw.bin|label "café펌": "펌" (U+D38C) has no form in code page 1252
 949|가나다라마바사아자|fw.bin|label "가나다라마바사아자" is 18 bytes long in code page 949
 1252|R1|a	b|target name "a\x09b" holds the control character 0x09
@@ -245,11 +202,8 @@ if ! $windows; then
 EOF
     chmod 600 box/out/fw.bin && fp extract Up.exe -C box/out
     check "a replaced target keeps its permissions" same "$rc $(stat -c %a box/out/fw.bin)" "0 600"
-    "${firmpack[@]}" extract Up.exe -o - >/dev/full 2>stderr
+    "${firmpack[@]}" extract Small.exe -o - >/dev/full 2>stderr  # whole in the stream's buffer until the end
     check "a full standard output fails the extraction" same "$? $(<stderr)" "3 firmpack: Firmware Upgrade file Fail !!! -> Write error..."
 fi
-
-mkdir again && fp pack fw.bin -o again/Up.exe --label R1.0
-check "pack twice gives identical carriers" eval '[ "$rc" = 0 ] && cmp -s Up.exe again/Up.exe'
 
 summary "firmpack cli"

@@ -33,12 +33,9 @@ check "--version shows the version and the stub's SHA-256" \
 check "pack, then extract" eval 'same "$out" "$success" && cmp -s fw.bin deb-out/fw.bin'
 check "copyright is the licence" cmp -s "$root/LICENSE" debroot/usr/share/doc/firmpack/copyright
 page="$(LC_ALL=C MANWIDTH=200 man --warnings -l debroot/usr/share/man/man1/firmpack.1.gz 2>man-warnings)"
-check "man renders without warnings and names the version" eval '[ ! -s man-warnings ] && has "$page" "firmpack $version"'
-# Each command and each option its --help lists, the exit statuses and the package layout.
-for text in "0      Success" "1      Verification failed" "2      Usage error" "3      I/O error" "PACKAGE FORMAT" \
-    $(for c in pack inspect verify extract; do echo "$c"; "$firmpack" "$c" --help | grep -oE '^ +-[^ ]+' | tr ',' ' '; done); do
-    check "the page holds \"$text\"" has "$page" "$text"
-done
+# Its options are the documentation test's; here, that it renders as installed.
+check "man renders without warnings and names the version" eval '[ ! -s man-warnings ] && has "$page" "firmpack $version" &&
+    has "$page" "PACKAGE FORMAT"'
 
 # The Windows zip: one folder; its firmpack.exe packs onto its own stub under Wine.
 check "zip listing" same "$(unzip -Z1 "$dist/$folder.zip" | xargs)" \

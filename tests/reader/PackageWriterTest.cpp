@@ -35,11 +35,12 @@ protected:
 // A label of 16 bytes, some of them beyond ASCII, as a Korean label is. The carrier holds the
 // fields as the test support stores them (digits zero-padded, text space-padded), which the
 // reader's tables read back; packed for signing, it ends on an 8-byte boundary, with fewer
-// than 8 zeros in front of the trailer. The second size is already on one.
+// than 8 zeros in front of the trailer. The sizes: no firmware at all, one byte past a copy
+// block, and one whose carrier is already on a boundary.
 TEST_F(PackageWriterTest, WritesTheLayoutAsTheTestsStoreIt)
 {
     const std::string label = "\xB0\xA1" "CDEFGHIJKLMNOP";
-    for (const std::size_t size : {150000, 150002}) {
+    for (const std::size_t size : {0, 65537, 150002}) {
         firmware = PatternBytes(size, 2);
         WriteBytes("firmware.bin", firmware);
         for (const bool align : {false, true}) {

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 
 #include "CodePage.h"
+#include "TextEscaping.h"
 #include "Utf8.h"
 
 namespace {
@@ -53,19 +53,7 @@ unsigned OursDecodes(int codePage, const std::string& bytes, std::size_t& count)
     return count == 1 ? first : 0;
 }
 
-std::string Hex(const std::string& bytes)
-{
-    std::string text = "-";
-    char pair[4];
-    for (const unsigned char b : bytes) {
-        std::snprintf(pair, sizeof(pair), "%02X", b);
-        text += pair;
-    }
-    return text;
-}
-
-
-// "decode -8181: 44032/0", "encode 8364: -/-80" (ours/Windows'): each difference but those
+// "decode 8181: 44032/0", "encode 8364: /80" (ours/Windows'): each difference but those
 // left out and the forms of ours that Windows lacks because the code page holds the character
 // only decomposed.
 std::string Differences(int codePage)
@@ -81,7 +69,7 @@ std::string Differences(int codePage)
             std::size_t count = 0;
             const unsigned ours = OursDecodes(codePage, bytes, count), theirs = WindowsDecodes(codePage, bytes);
             if (ours != theirs)
-                note("decode " + Hex(bytes), std::to_string(ours), std::to_string(theirs));
+                note("decode " + HexBytes(bytes), std::to_string(ours), std::to_string(theirs));
         }
     }
     for (unsigned c = 1; c < 0x10000; ++c) {
@@ -96,7 +84,7 @@ std::string Differences(int codePage)
         OursDecodes(codePage, ours, count);
         const bool decomposedOnly = theirs.empty() && count > 1;
         if (ours != theirs && !decomposedOnly)
-            note("encode " + std::to_string(c), Hex(ours), Hex(theirs));
+            note("encode " + std::to_string(c), HexBytes(ours), HexBytes(theirs));
     }
     return found;
 }
