@@ -7,14 +7,12 @@ Usage: doc_examples.py FIRMPACK STUB README MANPAGE"""
 import json, os, random, re, subprocess, sys, tempfile
 
 SHA256 = "…64 hexadecimal digits…"
-ROFF = [("\\-", "-"), ("\\e", "\\"), ("\\(dq", '"'), ("\\fI", ""), ("\\fB", ""), ("\\fR", ""), ("\\(S1", "¹")]
+ROFF = {"\\-": "-", "\\e": "\\", "\\(dq": '"', "\\fI": "", "\\fB": "", "\\fR": "", "\\(S1": "¹"}
 failures = []
 
 
 def unroff(text):
-    for escape, plain in ROFF:
-        text = text.replace(escape, plain)
-    return text
+    return re.sub("|".join(map(re.escape, ROFF)), lambda escape: ROFF[escape.group()], text)
 
 
 def examples(blocks):
@@ -32,9 +30,8 @@ def examples(blocks):
 
 
 def run_examples(source, blocks, env):
-    ran = examples(blocks)
-    print(f"{source}: {len(ran)} examples")
-    for command, expected in ran:
+    print(f"{source}: {len(examples(blocks))} examples")
+    for command, expected in examples(blocks):
         printed = subprocess.run(["bash", "-c", command], env=env, stdout=subprocess.PIPE,
                                  stderr=subprocess.STDOUT).stdout.decode().rstrip("\n")
         pattern = re.escape("\n".join(expected)).replace(re.escape(SHA256), "[0-9a-f]{64}")
@@ -52,9 +49,9 @@ def make_fixtures(firmpack):
                        check=True, stdout=subprocess.DEVNULL)
     bad = bytearray(open("Bad.exe", "rb").read())
     bad[-100] ^= 6  # a payload byte: the sums then differ by 6
-    open("Bad.exe", "wb").write(bad)
     evil = open("Evil.exe", "rb").read().replace(scramble("ab/evil.txt"), scramble("../evil.txt"))
-    open("Evil.exe", "wb").write(evil)
+    for name, carrier in (("Bad.exe", bad), ("Evil.exe", evil)):
+        open(name, "wb").write(carrier)
 
 
 def section(text, start, end):
