@@ -50,10 +50,10 @@ void PlainCopy(const fs::path& from, const fs::path& to, bool durable)
         package::SyncAndClose(out);
 }
 
-bool Extract(const fs::path& carrier)
+bool Extract()
 {
     package::CPackageReader reader;
-    reader.OpenPath(carrier.string().c_str());
+    reader.OpenSelf("carrier");
     const bool ok = reader.VerifyAndExtract() == package::ExtractResult::Extracted;
     reader.Close();
     return ok;
@@ -109,7 +109,7 @@ int main(int argc, char** argv)
             times->copy = std::min(times->copy, Seconds([] { PlainCopy("firmware.bin", "copy.bin", false); }));
             times->durableCopy =
                 std::min(times->durableCopy, Seconds([] { PlainCopy("firmware.bin", "synced.bin", true); }));
-            times->extract = std::min(times->extract, Seconds([&] { ok = Extract("carrier.exe") && ok; }));
+            times->extract = std::min(times->extract, Seconds([&] { ok = Extract() && ok; }));
         }
     }
     const long peakAfter = PeakKiB();

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "CarrierImage.h"
+#include "PackageInspector.h"
 #include "PackageReader.h"
 #include "TargetVerdict.h"
 
@@ -29,6 +30,7 @@ using testing_support::Bytes;
 using testing_support::ReadBytes;
 
 constexpr const char* kCarrierName = "carrier$.exe";  // a name no plain name below can take
+constexpr const char* kCarrierApplication = "carrier$";  // ... as the carrier names itself
 
 // Names that every file system takes for a new file in the folder; the others are only
 // inspected, so that nothing is written elsewhere (or to a device).
@@ -42,14 +44,16 @@ bool IsPlainName(const std::string& name)
 void CheckRun(const Bytes& carrier, const testing_support::ScratchFolder& folder)
 {
     testing_support::WriteBytes(kCarrierName, carrier);
+    package::PackageInspector inspector;
     package::CPackageReader reader;
-    const auto identity = reader.OpenPath(kCarrierName);
-    Require(identity.has_value(), "an existing carrier opens");
+    const auto identity = inspector.OpenPath(kCarrierName);
+    Require(identity.has_value() && reader.OpenSelf(kCarrierApplication).has_value(), "an existing carrier opens");
     const std::string target = identity->targetName.data();
-    const package::Verification verification = reader.Verify();
-    const ExtractResult predicted = reader.PredictResult(verification, package::JudgeTarget(target, {0, kCarrierName, false}));
+    const package::Verification verification = inspector.Verify();
+    const ExtractResult predicted = inspector.PredictResult(verification, package::JudgeTarget(target, {0, kCarrierName, false}));
     const bool extracting = IsPlainName(target);
     const ExtractResult result = extracting ? reader.VerifyAndExtract() : predicted;
+    inspector.Close();
     reader.Close();
 
     Require(result != ExtractResult::NoPackage && package::ExtractResultMessage(result) != nullptr,

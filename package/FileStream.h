@@ -1,9 +1,9 @@
 // The few file operations the package code needs beyond <cstdio>: an owning stream,
-// 64-bit positions, and file identity. Platform differences live in FileStream.cpp alone.
-// On Windows, paths are handed to the system's wide functions, converted from the ANSI code
-// page (the carrier's names) or, once UsePathsInUtf8 is called, from UTF-8 (firmpack's, so
-// that no name a user types is narrowed to a code page); on POSIX they are the bytes the
-// system takes.
+// 64-bit positions, and file identity. Platform differences live in FileStreamPosix.cpp and
+// FileStreamWindows.cpp alone. On Windows, paths are handed to the system's wide functions,
+// converted from the ANSI code page in the carrier's flavour of the library or from UTF-8 in
+// firmpack's, so that no name a user types is narrowed to a code page (package/CMakeLists.txt);
+// on POSIX they are the bytes the system takes.
 #pragma once
 
 #include <cstddef>
@@ -23,9 +23,6 @@ struct TextFreer {
     void operator()(char* text) const { std::free(text); }
 };
 using TextBuffer = std::unique_ptr<char, TextFreer>;  // NUL-terminated, from malloc
-
-// From now on paths are UTF-8 (Windows); nothing to do on POSIX.
-void UsePathsInUtf8();
 
 FileStream OpenFile(const char* path, const char* mode);
 
@@ -55,10 +52,11 @@ PathKind KindOfPath(const char* path);
 // be written).
 FileStream CreateTemporaryBeside(const char* path, TextBuffer& name);
 
-// Where the temporary names' digits come from: unpredictable ones unless a test fixes them,
-// to plant a file under the very name the writer will try. Null restores the default.
-using NumberSource = std::uint32_t (*)();
-void SetTemporaryNumberSource(NumberSource source);
+// Opens `path` for writing only if no file or link of that name exists yet.
+FileStream CreateExclusive(const char* path);
+
+// The temporary names' digits: no one can know them in advance (TemporaryNumber*.cpp).
+std::uint32_t TemporaryNumber();
 
 // Has the system start writing each few MiB to the device as soon as they are written, so
 // that the final flush finds little left to do (Linux); elsewhere the flush does it all.
@@ -75,6 +73,7 @@ private:
 
 // Flushes the stream down to the device, then closes it; false when any of it failed.
 bool SyncAndClose(FileStream& stream);
+bool SyncToDevice(std::FILE* f);
 
 // Makes a rename into the folder of `path` durable (POSIX); nothing to do on Windows.
 void SyncFolderOf(const char* path);

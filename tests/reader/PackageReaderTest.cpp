@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "CarrierImage.h"
+#include "PackageInspector.h"
 #include "PackageReader.h"
 
 using namespace package;
@@ -85,11 +86,12 @@ TEST(PackageReader, ResultAndTargetForEachKindOfPackage)
         WriteBytes("fw.bin", kOldTarget);
         for (const bool inspect : {true, false}) {
             CPackageReader reader;
-            const auto identity = reader.OpenPath("carrier.exe");
+            PackageInspector inspector;
+            const auto identity = inspect ? inspector.OpenPath("carrier.exe") : reader.OpenSelf("carrier");
             ASSERT_TRUE(identity) << c.name;
             EXPECT_TRUE(c.result != extracted || identity->label.data() == std::string("Board-7")) << c.name;
             const TargetVerdict target = JudgeTarget(identity->targetName.data(), {0, "carrier.exe", false});
-            EXPECT_EQ(inspect ? reader.PredictResult(reader.Verify(), target) : reader.VerifyAndExtract(), c.result)
+            EXPECT_EQ(inspect ? inspector.PredictResult(inspector.Verify(), target) : reader.VerifyAndExtract(), c.result)
                 << c.name;
         }
         Bytes payload = image.payload;

@@ -83,7 +83,7 @@ std::string StubSha256(const std::string& path, std::int64_t stubSize, const pac
 
 std::optional<CarrierReport> ReadCarrierReport(const ReportRequest& request, std::string& failure)
 {
-    package::CPackageReader reader;
+    package::PackageInspector reader;
     const auto identity = reader.OpenPath(request.path.c_str());
     if (!identity) {
         failure = OpenFailureText(reader);
@@ -97,7 +97,7 @@ package::TargetContext TargetContextFor(const std::string& path, int codePage, b
     return {codePage > kRawBytes ? codePage : 0, fs::u8path(path).filename().u8string(), allowFolder};
 }
 
-CarrierReport ReportOnOpenCarrier(package::CPackageReader& reader, const package::PackageIdentity& identity,
+CarrierReport ReportOnOpenCarrier(package::PackageInspector& reader, const package::PackageIdentity& identity,
                                   const ReportRequest& request)
 {
     CarrierReport report;
@@ -124,7 +124,7 @@ CarrierReport ReportOnOpenCarrier(package::CPackageReader& reader, const package
     return report;
 }
 
-std::string OpenFailureText(const package::CPackageReader& reader)
+std::string OpenFailureText(const package::PackageInspector& reader)
 {
     const int error = reader.LastOpenErrno();
     const std::string cause = error != 0 ? std::strerror(error) : "the system gave no reason";

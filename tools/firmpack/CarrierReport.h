@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "PackageReader.h"
+#include "PackageInspector.h"
 #include "TargetVerdict.h"
 
 struct CarrierReport {
@@ -56,12 +56,12 @@ package::TargetContext TargetContextFor(const std::string& path, int codePage, b
 // None when the file cannot be read as a carrier; then `failure` says why.
 std::optional<CarrierReport> ReadCarrierReport(const ReportRequest& request, std::string& failure);
 
-// The same, from a reader OpenPath has just opened on request.path; its checksum pass is spent.
-CarrierReport ReportOnOpenCarrier(package::CPackageReader& reader, const package::PackageIdentity& identity,
+// The same, from an inspector OpenPath has just opened on request.path; its checksum pass is spent.
+CarrierReport ReportOnOpenCarrier(package::PackageInspector& reader, const package::PackageIdentity& identity,
                                   const ReportRequest& request);
 
 // Why OpenPath found no package stream, for "cannot open X for reading: ...".
-std::string OpenFailureText(const package::CPackageReader& reader);
+std::string OpenFailureText(const package::PackageInspector& reader);
 
 // The verdict's name ("Extracted", "ChecksumMismatch", ...).
 const char* VerdictName(package::ExtractResult verdict);

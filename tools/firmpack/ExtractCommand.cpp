@@ -15,7 +15,7 @@
 #include "Commands.h"
 #include "ExitCodes.h"
 #include "Messages.h"
-#include "PackageReader.h"
+#include "PackageInspector.h"
 #include "Platform.h"
 
 namespace fs = std::filesystem;
@@ -42,7 +42,7 @@ int ExitCodeFor(package::ExtractResult result)
 }
 
 // Standard output carries the firmware itself: bytes as they are, with nothing else on it.
-package::ExtractResult ExtractToStandardOutput(package::CPackageReader& reader)
+package::ExtractResult ExtractToStandardOutput(package::PackageInspector& reader)
 {
 #ifdef _WIN32
     _setmode(_fileno(stdout), _O_BINARY);
@@ -61,7 +61,7 @@ std::string TargetPath(const std::string& stored, int codePage)
 }
 
 // Why the target could not be written: the path and the system's reason, then the carrier's message.
-std::string WriteFailure(const package::CPackageReader& reader, package::ExtractResult result, const std::string& path)
+std::string WriteFailure(const package::PackageInspector& reader, package::ExtractResult result, const std::string& path)
 {
     const char* message = package::ExtractResultMessage(result);
     const int error = reader.LastWriteErrno();
@@ -82,7 +82,7 @@ int RunExtract(const ExtractOptions& options)
     if (error)
         return Fail(kExitIoError, "cannot enter folder " + options.directory + ": " + error.message());
 
-    package::CPackageReader reader;
+    package::PackageInspector reader;
     const auto identity = reader.OpenPath(carrier.u8string().c_str());
     if (!identity)
         return Fail(kExitIoError, "cannot open " + options.carrier + " for reading: " + OpenFailureText(reader));

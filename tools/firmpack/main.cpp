@@ -7,7 +7,6 @@
 #include "Commands.h"
 #include "EmbeddedStub.h"
 #include "ExitCodes.h"
-#include "FileStream.h"
 
 #ifndef FIRMPACK_VERSION
 #define FIRMPACK_VERSION "unknown"
@@ -24,7 +23,6 @@ int main(int argc, char** argv)
     app.footer("Exit status: 0 success, 1 verification failed, 2 usage error, 3 I/O error.");
 
     const ConsoleUtf8 console;
-    package::UsePathsInUtf8();  // every name firmpack is given arrives as UTF-8
     int exitCode = kExitSuccess;
     SetupPack(app, exitCode);
     SetupInspect(app, exitCode);
