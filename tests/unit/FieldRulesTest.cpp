@@ -13,13 +13,15 @@ using namespace testing_support;
 
 namespace {
 
-DecimalField Decimal(const std::string& text)
+// The stored bytes as the fixed-size field the parser takes.
+template <typename Field>
+Field AsField(const Bytes& stored)
 {
-    const Bytes stored = ScrambledDecimalText(text);
-    DecimalField field{};
+    Field field{};
     std::copy_n(stored.begin(), field.size(), field.begin());
     return field;
 }
+
 
 }  // namespace
 
@@ -33,7 +35,7 @@ TEST(DecimalField, PlainNumberOrNot)
         {"42 7", false}, {"42\t", false}, {"0000000\xcc" "00", false}, {"- 5", false},
     };
     for (const auto& [text, plain] : cases)
-        EXPECT_EQ(IsPlainDecimalField(Decimal(text)), plain) << '"' << text << '"';
+        EXPECT_EQ(IsPlainDecimalField(AsField<DecimalField>(ScrambledDecimalText(text))), plain) << '"' << text << '"';
 }
 
 // On random texts of white space, signs, digits, letters and NULs: what strtoll reads, wrapped
@@ -47,7 +49,7 @@ TEST(DecimalField, AgreesWithStrtollOnRandomTexts)
         for (auto& c : text)
             c = alphabet[random() % alphabet.size()];
         const auto expected = static_cast<std::int32_t>(static_cast<std::uint32_t>(std::strtoll(text.c_str(), nullptr, 10)));
-        ASSERT_EQ(ParseDecimalField(Decimal(text)), expected) << '"' << text << '"';
+        ASSERT_EQ(ParseDecimalField(AsField<DecimalField>(ScrambledDecimalText(text))), expected) << '"' << text << '"';
     }
 }
 
@@ -61,10 +63,7 @@ TEST(TextField, EndsAtTheFirstSpaceOrNul)
     };
     for (const auto& [text, expected] : cases) {
         for (const bool scrambled : {false, true}) {
-            TextField field;
-            field.fill(scrambled ? Scrambled(' ') : ' ');
-            for (std::size_t i = 0; i < text.size(); ++i)
-                field[i] = scrambled ? Scrambled(static_cast<std::uint8_t>(text[i])) : static_cast<std::uint8_t>(text[i]);
+            const auto field = AsField<TextField>(StoredField(text, kTextFieldSize, ' ', scrambled));
             EXPECT_EQ(ParseTextField(field, scrambled).data(), expected) << text << scrambled;
         }
     }
