@@ -205,7 +205,7 @@ TEST_F(FaultTableTest, TargetsRefusedOrBeset)
         std::string target;
         std::function<void()> prepare;
         Results allowed;
-        NumberSource numbers = nullptr;
+        std::uint32_t (*numbers)() = nullptr;
     } cases[] = {
         {"read-only target", "fw.bin", [] { MakeReadOnly("fw.bin"); }, {notWritable}},
         {"target is a folder", "dir", [] { fs::create_directory("dir"); }, {notWritable}},
