@@ -57,11 +57,11 @@ package::TargetContext TargetContextFor(const std::string& path, int codePage, b
 std::optional<CarrierReport> ReadCarrierReport(const ReportRequest& request, std::string& failure);
 
 // The same, from an inspector OpenPath has just opened on request.path; its checksum pass is spent.
-CarrierReport ReportOnOpenCarrier(package::PackageInspector& reader, const package::PackageIdentity& identity,
+CarrierReport ReportOnOpenCarrier(package::PackageInspector& inspector, const package::PackageIdentity& identity,
                                   const ReportRequest& request);
 
 // Why OpenPath found no package stream, for "cannot open X for reading: ...".
-std::string OpenFailureText(const package::PackageInspector& reader);
+std::string OpenFailureText(const package::PackageInspector& inspector);
 
 // The verdict's name ("Extracted", "ChecksumMismatch", ...).
 const char* VerdictName(package::ExtractResult verdict);
