@@ -16,6 +16,7 @@ package: build
 
 bench: build
 	build/native/bench/extract_benchmark
+	build/native/bench/codepage_benchmark
 
 # A few minutes of fuzzing on a scratch copy of the seed corpus; fails on any finding.
 fuzz:

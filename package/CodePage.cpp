@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "CodePageInverse.h"
 #include "CodePageTables.h"
 #include "ComposedText.h"
 #include "Utf8.h"
@@ -16,30 +17,36 @@ const CodePageTable* FindTable(int codePage)
     return table != end ? table : nullptr;
 }
 
-const CodePageCharacter* FindBytes(const CodePageTable& table, std::uint16_t bytes)
+// Made when the code page is first used, then kept: firmpack converts on one thread.
+const std::vector<CharacterBytes>& InverseOf(const CodePageTable& table)
 {
-    const CodePageCharacter* end = table.decode + table.decodeCount;
-    const CodePageCharacter* found = std::lower_bound(
-        table.decode, end, bytes, [](const CodePageCharacter& c, std::uint16_t b) { return c.bytes < b; });
-    return found != end && found->bytes == bytes ? found : nullptr;
+    static std::vector<std::vector<CharacterBytes>> inverses(kCodePageTableCount);
+    std::vector<CharacterBytes>& inverse = inverses[static_cast<std::size_t>(&table - kCodePageTables)];
+    if (inverse.empty())
+        inverse = BuildInverse(table);
+    return inverse;
 }
 
-const CodePageForm* FindForm(const CodePageTable& table, char32_t character)
+// Appends what `table` writes for `character`: one of its own forms, else the lowest bytes
+// that read as it. False when it has neither.
+bool AppendForm(const CodePageTable& table, char32_t character, std::string& out)
 {
-    const CodePageForm* end = table.encode + table.encodeCount;
-    const CodePageForm* found = std::lower_bound(
-        table.encode, end, character, [](const CodePageForm& f, char32_t c) { return f.character < c; });
-    return found != end && found->character == character ? found : nullptr;
-}
-
-// A lead byte starts the two-byte characters of a double-byte code page.
-bool IsLeadByte(const CodePageTable& table, unsigned char byte)
-{
-    const CodePageCharacter* end = table.decode + table.decodeCount;
-    const auto first = static_cast<std::uint16_t>(byte << 8);
-    const CodePageCharacter* found = std::lower_bound(
-        table.decode, end, first, [](const CodePageCharacter& c, std::uint16_t b) { return c.bytes < b; });
-    return byte != 0 && found != end && found->bytes <= (first | 0xFF);
+    const CodePageForm* formsEnd = table.forms + table.formCount;
+    const CodePageForm* form = std::lower_bound(
+        table.forms, formsEnd, character, [](const CodePageForm& f, char32_t c) { return f.character < c; });
+    if (form != formsEnd && form->character == character) {
+        out.append(reinterpret_cast<const char*>(form->bytes), form->length);
+        return true;
+    }
+    const std::vector<CharacterBytes>& inverse = InverseOf(table);
+    const auto found = std::lower_bound(inverse.begin(), inverse.end(), character,
+                                        [](const CharacterBytes& c, char32_t wanted) { return c.character < wanted; });
+    if (found == inverse.end() || found->character != character)
+        return false;
+    if (found->bytes > 0xFF)
+        out.push_back(static_cast<char>(found->bytes >> 8));
+    out.push_back(static_cast<char>(found->bytes & 0xFF));
+    return true;
 }
 
 // False with `at` at the first byte that is not UTF-8.
@@ -74,12 +81,10 @@ Encoding EncodeText(const std::string& text, int codePage, std::string& out, std
     Compose(characters);
     const CodePageTable& table = *FindTable(codePage);
     for (const TypedCharacter& typed : characters) {
-        const CodePageForm* form = FindForm(table, typed.character);
-        if (form == nullptr) {
+        if (!AppendForm(table, typed.character, out)) {
             at = typed.at;
             return Encoding::NoForm;
         }
-        out.append(reinterpret_cast<const char*>(form->bytes), form->length);
     }
     return Encoding::Converted;
 }
@@ -88,14 +93,17 @@ bool DecodeCharacter(const std::string& bytes, std::size_t at, int codePage, cha
 {
     const CodePageTable& table = *FindTable(codePage);
     const auto first = static_cast<unsigned char>(bytes[at]);
-    const bool pair = IsLeadByte(table, first);
-    used = pair ? 2 : 1;
+    const char16_t* pairs = PairsLedBy(table, first);
+    used = pairs != nullptr ? 2 : 1;
     if (at + used > bytes.size())
         return false;
-    const auto key = static_cast<std::uint16_t>(pair ? first << 8 | static_cast<unsigned char>(bytes[at + 1]) : first);
-    const CodePageCharacter* found = FindBytes(table, key);
-    if (found == nullptr)
+    char16_t found = table.single[first];
+    if (pairs != nullptr) {
+        const auto trail = static_cast<unsigned char>(bytes[at + 1]);
+        found = trail >= kFirstTrail ? pairs[trail - kFirstTrail] : kNoCharacter;
+    }
+    if (found == kNoCharacter)
         return false;
-    character = found->character;
+    character = found;
     return true;
 }

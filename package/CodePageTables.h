@@ -5,11 +5,13 @@
 #include <cstddef>
 #include <cstdint>
 
-struct CodePageCharacter {
-    std::uint16_t bytes;  // one byte, or a lead byte and a trail byte as lead << 8 | trail
-    char16_t character;
-};
+// What a table holds where no character is.
+constexpr char16_t kNoCharacter = 0xFFFF;
+// Every trail byte of these code pages is at least this, so a row of pairs starts there.
+constexpr unsigned kFirstTrail = 0x40;
+constexpr unsigned kRowLength = 0x100 - kFirstTrail;
 
+// A character's stored form where it is not the lowest bytes that read as the character.
 struct CodePageForm {
     char16_t character;
     std::uint8_t length;
@@ -18,14 +20,22 @@ struct CodePageForm {
 
 struct CodePageTable {
     int codePage;
-    const CodePageCharacter* decode;  // sorted by bytes
-    std::size_t decodeCount;
-    const CodePageForm* encode;  // sorted by character
-    std::size_t encodeCount;
+    const char16_t* single;      // the character of each byte; kNoCharacter for none or a lead byte
+    const std::uint8_t* leads;   // 1 + the row of each lead byte, 0 for any other; null for no pairs
+    const char16_t* rows;        // kRowLength characters a row, by trail byte - kFirstTrail
+    const CodePageForm* forms;  // sorted by character
+    std::size_t formCount;
 };
 
 extern const CodePageTable kCodePageTables[];
 extern const std::size_t kCodePageTableCount;
+
+// The characters of the pairs `byte` leads, by trail byte - kFirstTrail; null when it leads none.
+inline const char16_t* PairsLedBy(const CodePageTable& table, unsigned char byte)
+{
+    const unsigned row = table.leads != nullptr ? table.leads[byte] : 0;
+    return row != 0 ? table.rows + (row - 1) * kRowLength : nullptr;
+}
 
 // What putting typed text in composed form needs, for the characters the code pages hold.
 struct CanonicalPair {

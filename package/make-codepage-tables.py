@@ -9,7 +9,11 @@ when the code page holds that (Vietnamese tone marks, Hebrew points).
 Left out on purpose: C1 controls and private-use characters (U+E000-U+F8FF, which Windows
 gives the code pages' user-defined areas), since no caption or file name a user reads shows
 them. Typed text is first put in composed form, with the canonical pairs and combining
-classes made here."""
+classes made here.
+
+The tables are data: what each byte and pair reads as, in dense rows, and only the forms
+firmpack writes that are not the lowest bytes reading as the character; CodePageInverse.cpp
+makes the rest when a code page is first used. Prints the tables' size in bytes."""
 import sys
 import unicodedata
 
@@ -136,32 +140,96 @@ def composition_tables(held):
     return pairs, classes
 
 
+# As CodePageTables.h has them, which the made file asserts: no character, the first trail
+# byte, the bytes of a stored form, and the sizes of the structures, for the size printed.
+NO_CHARACTER, FIRST_TRAIL, FORM_BYTES = 0xFFFF, 0x40, 4
+FORM_SIZE, PAIR_SIZE, CLASS_SIZE = 8, 8, 4
+AGREEMENT = (f"static_assert(kNoCharacter == {NO_CHARACTER} && kFirstTrail == {FIRST_TRAIL} && "
+             f"sizeof(CodePageForm::bytes) == {FORM_BYTES} && sizeof(CodePageForm) == {FORM_SIZE} && "
+             f"sizeof(CanonicalPair) == {PAIR_SIZE} && sizeof(CombiningClass) == {CLASS_SIZE}, "
+             '"make-codepage-tables.py disagrees with CodePageTables.h");')
+
+
+def numbers(values, per_line=24):
+    values = list(values)
+    return [",".join(map(str, values[at:at + per_line])) + "," for at in range(0, len(values), per_line)]
+
+
+def array(element, name, values):
+    return [f"static const {element} {name}[] = {{"] + numbers(values) + ["};"]
+
+
+def dense_tables(decoded):
+    """What each single byte reads as, and 1 + the row of each lead byte (0 for none) with the
+    rows of what its pairs read as, from the first trail byte on."""
+    single, leads, rows = [NO_CHARACTER] * 256, [0] * 256, []
+    for key, character in decoded:
+        assert character != NO_CHARACTER
+        if key < 0x100:
+            single[key] = character
+            continue
+        lead, trail = key >> 8, key & 0xFF
+        assert trail >= FIRST_TRAIL and single[lead] == NO_CHARACTER, hex(key)
+        if not leads[lead]:
+            rows.append([NO_CHARACTER] * (256 - FIRST_TRAIL))
+            leads[lead] = len(rows)
+        rows[leads[lead] - 1][trail - FIRST_TRAIL] = character
+    assert len(rows) < 256
+    return single, leads, [character for row in rows for character in row]
+
+
+def exceptions(decoded, encoded):
+    """The forms that are not the lowest bytes reading as the character: Windows' choices
+    among duplicates, and characters stored decomposed."""
+    lowest = {}
+    for key, character in decoded:
+        lowest.setdefault(character, as_bytes(key))
+    return [(character, stored) for character, stored in encoded if lowest.get(character) != stored]
+
+
+def code_page_lines(code_page, decoded, encoded):
+    """The code page's arrays, its entry in kCodePageTables, and the size of its arrays."""
+    single, leads, rows = dense_tables(decoded)
+    forms = exceptions(decoded, encoded)
+    assert all(len(stored) <= FORM_BYTES for _, stored in forms)
+    lines = array("char16_t", f"kSingle{code_page}", single)
+    if rows:
+        lines += array("std::uint8_t", f"kLeads{code_page}", leads) + array("char16_t", f"kRows{code_page}", rows)
+    if forms:
+        lines += [f"static const CodePageForm kForms{code_page}[] = {{"]
+        lines += [f"{{{character},{len(stored)},{{{','.join(map(str, stored))}}}}}," for character, stored in forms]
+        lines += ["};"]
+    name = lambda table, present: f"k{table}{code_page}" if present else "nullptr"
+    entry = (f"{{{code_page}, kSingle{code_page}, {name('Leads', rows)}, {name('Rows', rows)}, "
+             f"{name('Forms', forms)}, {len(forms)}}},")
+    size = 2 * len(single) + (len(leads) + 2 * len(rows) if rows else 0) + FORM_SIZE * len(forms)
+    return lines, entry, size
+
+
 def main(out_path):
-    lines = ["// Made by make-codepage-tables.py: do not edit.", '#include "CodePageTables.h"', ""]
-    tables, held = [], set()
+    lines = ["// Made by make-codepage-tables.py: do not edit.", '#include "CodePageTables.h"', "", AGREEMENT]
+    tables, held, size = [], set(), 0
     for code_page in CODE_PAGES:
         decoded = decode_table(code_page)
         encoded = encode_table(code_page, decoded)
-        lines.append(f"static const CodePageCharacter kDecode{code_page}[] = {{")
-        lines += [f"    {{0x{key:04X}, 0x{character:04X}}}," for key, character in decoded]
-        lines.append("};")
-        lines.append(f"static const CodePageForm kEncode{code_page}[] = {{")
-        for character, stored in encoded:
-            lines.append(f"    {{0x{character:04X}, {len(stored)}, {{{', '.join(f'0x{b:02X}' for b in stored)}}}}},")
-        lines.append("};")
-        tables.append(f"    {{{code_page}, kDecode{code_page}, {len(decoded)}, kEncode{code_page}, {len(encoded)}}},")
+        arrays, entry, code_page_size = code_page_lines(code_page, decoded, encoded)
+        lines += arrays
+        tables.append(entry)
+        size += code_page_size
         held |= {character for character, _ in encoded}
     lines += ["extern const CodePageTable kCodePageTables[] = {"] + tables + ["};"]
     lines += [f"extern const std::size_t kCodePageTableCount = {len(tables)};"]
     pairs, classes = composition_tables(held)
     lines.append("extern const CanonicalPair kCanonicalPairs[] = {")
-    lines += [f"    {{0x{c:04X}, 0x{a:04X}, 0x{b:04X}, {str(composes).lower()}}}," for c, a, b, composes in pairs]
+    lines += [f"{{{c},{a},{b},{str(composes).lower()}}}," for c, a, b, composes in pairs]
     lines += ["};", f"extern const std::size_t kCanonicalPairCount = {len(pairs)};"]
     lines.append("extern const CombiningClass kCombiningClasses[] = {")
-    lines += [f"    {{0x{c:04X}, {value}}}," for c, value in classes]
+    lines += [f"{{{c},{value}}}," for c, value in classes]
     lines += ["};", f"extern const std::size_t kCombiningClassCount = {len(classes)};", ""]
+    size += PAIR_SIZE * len(pairs) + CLASS_SIZE * len(classes)
     with open(out_path, "w", encoding="ascii") as out:
         out.write("\n".join(lines))
+    print(f"Code page tables: {size} bytes")
 
 
 if __name__ == "__main__":
