@@ -84,15 +84,18 @@ a\\x01b|2|1|1|refused: it holds the control character 0x01, which Windows does n
 ROWS
 # A carrier that names no file a Windows user gets goes nowhere, --output or not.
 edit Up.exe Bad.exe "$retarget" 'a\b.bin' && edit Up.exe Out.exe "$retarget" 'sub\..\..\x'
+# A security directory that names 16 bytes inside the file: no signature closes it.
+edit Up.exe Dir.exe 'p = int.from_bytes(b[0x3c:0x40], "little") + 152; b[p:p + 8] = (16).to_bytes(4, "little") * 2'
 head -c 100 /dev/zero >z.exe && mkdir adir sub && cp fw.bin sub/
 expect_rows <<'EOF'
 0|"payload_fits": false|inspect --json Cut.exe
 0|100000 bytes (past the end of the file)|inspect Cut.exe
 0|"stub_sha256": null|inspect --json Bare.exe
+0|"signature_offset": null|inspect --json Dir.exe
 3|cannot write a/b.bin: No such file or directory; Firmware Upgrade file Fail !!! -> Check "Read Only"|extract Bad.exe -C box/out
 0||verify --allow-folder Bad.exe
 0|"target_name_allowed": false|inspect --json Bad.exe
-2|target name "Up.exe" is refused: it names the carrier itself|pack fw.bin -o Up.exe --target Up.exe
+2|target name "Up.exe" is refused: it names the carrier itself|pack fw.bin -o box/Up.exe --target Up.exe
 2|Up.bin: the carrier's file name must end in ".exe"|pack fw.bin -o Up.bin
 0|into x.exe (target "fw.bin"|pack sub/fw.bin -o x.exe
 1|"sub\x5c..\x5c..\x5cx" is refused: it has a ".." component, which leads out of the folder; nothing was written|extract Out.exe -o mine.bin
@@ -123,8 +126,9 @@ check "nothing carried reaches the terminal raw" eval '[ "$rc" = 1 ] && has "$er
 # --- Code pages: the same text gives the same bytes on Linux and Windows, or the same refusal.
 # Rows: code page|label|target|label and target as stored, in hex, or the refusal. Typed decomposed,
 # as macOS gives names: the second Việt (ê, dot below), café, 펌 (jamo), lợi (dot below before horn),
-# ガ (カ, voicing mark), café펌. 豈 is U+F900, which 949 holds apart from U+8C48. Wine decodes a
-# program's command line in the shell's locale: only UTF-8 keeps every row intact.
+# ガ (カ, voicing mark), café펌; c̀́ (c, grave, acute: the grave keeps the acute from the c). 豈 is
+# U+F900, which 949 holds apart from U+8C48. Wine decodes a program's command line in the shell's
+# locale: only UTF-8 keeps every row intact.
 if ! $windows || [ "$(locale charmap)" = UTF-8 ]; then
     nfc() { python3 -c 'import sys, unicodedata; print(unicodedata.normalize("NFC", " ".join(sys.argv[1:])))' "$@"; }
     while IFS='|' read -r cp label target stored; do
@@ -142,6 +146,7 @@ if ! $windows || [ "$(locale charmap)" = UTF-8 ]; then
 1252|café|café.bin|636166e9 636166e92e62696e
 949|펌|펌.bin|c6df c6df2e62696e
 1258|lợi|v.bin|6cf5f269 762e62696e
+1258|c̀́|v.bin|63ccec 762e62696e
 932|ガ|fw.bin|834b 66772e62696e
 949|豈|豈.bin|cbd0 cbd02e62696e
 932|¥100|fw.bin|label "¥100": "¥" (U+00A5) has no form in code page 932

@@ -30,14 +30,15 @@ TEST(TargetVerdict, EachEdgeOfEachRule)
         {R::Empty, unwritable, anywhere, "it is empty", {""}},
         {R::NoFileName, unwritable, folders, "names a folder", {".", "x/", "a/.", "sub/", "./", "a\\"}},
         {R::Folder, unwritable, anywhere, "a file in a folder", {"sub/fw.bin", "a\\b", "a/./b"}},
-        {R::NetworkPath, written, anywhere, "a network or device path", {"\\\\srv\\x", "//srv/x"}},
+        {R::NetworkPath, written, anywhere, "a network or device path", {"\\\\srv\\x", "//srv/x", "\\/srv/x"}},
         {R::Absolute, written, anywhere, "an absolute path", {"\\x", "/x"}},
         {R::Drive, written, anywhere, "names a drive", {"A:x", "z:\\x"}},
         {R::Colon, written, anywhere, "a colon", {"@:x", "[:x", "`:x", "{:x", "fw.bin:ads"}},
         {R::Parent, written, folders, "a \"..\" component", {"..", "a/../b", "a\\.."}},
         {R::TrailingDotOrSpace, written, folders, "ends in a dot or a space", {"x.", "x..", "fw.bin.", "sub./x", "x "}},
         {R::ReservedCharacter, unwritable, anywhere, "which Windows does not allow",
-         {"a?b", "a<b", "a>b", "a|b", "a\"b", "a*b", "a\tb", "\x1f"}},
+         {"a?b", "a<b", "a>b", "a|b", "a\"b", "a*b", "a\tb"}},
+        {R::ReservedCharacter, unwritable, anywhere, "the control character 0x1F", {"\x1f"}},
         // COM followed by the superscript one, two and three of 1252 and of 949: a device in
         // whichever code page the context names.
         {R::Device, written, folders, "a Windows device", {"NUL", "nul.txt", "sub/Aux.h", "CONIN$", "conout$.x", "CON.",
