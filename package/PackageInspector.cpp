@@ -47,7 +47,9 @@ ExtractResult PackageInspector::VerifyAndExtractInto(std::FILE* out)
     const bool written = m_package.PassOverPayload(verification, out, nullptr);
     if (!verification.Matches())
         return ExtractResult::ChecksumMismatch;
-    return written && std::fflush(out) == 0 ? ExtractResult::Extracted : ExtractResult::WriteFailed;
+    // A flush that failed along the way (the write-behind's) leaves only the stream's error flag.
+    return written && std::fflush(out) == 0 && !std::ferror(out) ? ExtractResult::Extracted
+                                                                  : ExtractResult::WriteFailed;
 }
 
 }  // namespace package
