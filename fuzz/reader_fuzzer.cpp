@@ -9,7 +9,7 @@
 #include <string>
 
 #include "CarrierImage.h"
-#include "PackageInspector.h"
+#include "PackageExaminer.h"
 #include "PackageReader.h"
 #include "TargetVerdict.h"
 
@@ -44,16 +44,16 @@ bool IsPlainName(const std::string& name)
 void CheckRun(const Bytes& carrier, const testing_support::ScratchFolder& folder)
 {
     testing_support::WriteBytes(kCarrierName, carrier);
-    package::PackageInspector inspector;
+    package::PackageExaminer examiner;
     package::CPackageReader reader;
-    const auto identity = inspector.OpenPath(kCarrierName);
+    const auto identity = examiner.OpenPath(kCarrierName);
     Require(identity.has_value() && reader.OpenSelf(kCarrierApplication).has_value(), "an existing carrier opens");
     const std::string target = identity->targetName.data();
-    const package::Verification verification = inspector.Verify();
-    const ExtractResult predicted = inspector.PredictResult(verification, package::JudgeTarget(target, {0, kCarrierName, false}));
+    const package::Verification verification = examiner.Verify();
+    const ExtractResult predicted = examiner.PredictResult(verification, package::JudgeTarget(target, {0, kCarrierName, false}));
     const bool extracting = IsPlainName(target);
     const ExtractResult result = extracting ? reader.VerifyAndExtract() : predicted;
-    inspector.Close();
+    examiner.Close();
     reader.Close();
 
     Require(result != ExtractResult::NoPackage && package::ExtractResultMessage(result) != nullptr,

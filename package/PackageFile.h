@@ -1,6 +1,6 @@
 // The package at the end of an open file: where it lies, its fields each read at its own
 // position, and the one pass over the payload that decides the checksum. The carrier's
-// reader and firmpack's inspector both stand on it, so they never disagree about a byte.
+// reader and firmpack's examiner both stand on it, so they never disagree about a byte.
 #pragma once
 
 #include <cstdint>

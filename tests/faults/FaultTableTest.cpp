@@ -11,7 +11,7 @@
 
 #include "CarrierImage.h"
 #include "FileStream.h"
-#include "PackageInspector.h"
+#include "PackageExaminer.h"
 #include "PackageReader.h"
 
 #ifndef _WIN32
@@ -75,15 +75,15 @@ protected:
         WriteBytes("fw.bin", kOldTarget);
         if (prepare)
             prepare();
-        PackageInspector inspector;
-        const auto identity = inspector.OpenPath("carrier.exe");
+        PackageExaminer examiner;
+        const auto identity = examiner.OpenPath("carrier.exe");
         EXPECT_TRUE(identity) << what;
         const char* target = identity ? identity->targetName.data() : "";
         const bool targetExisted = ReadNamed(target, 0).has_value();
         const std::ptrdiff_t filesBefore = CountFiles();
         const ExtractResult predicted =
-            inspector.PredictResult(inspector.Verify(), JudgeTarget(target, {0, "carrier.exe"}));
-        inspector.Close();
+            examiner.PredictResult(examiner.Verify(), JudgeTarget(target, {0, "carrier.exe"}));
+        examiner.Close();
         CPackageReader reader;
         EXPECT_TRUE(reader.OpenSelf("carrier")) << what;
         const ExtractResult result = reader.VerifyAndExtract();
@@ -239,17 +239,17 @@ TEST_F(FaultTableTest, PayloadThatShrinksUnderTheReaderIsNeverPaddedWithZeros)
     // not turn into zeros written out as firmware.
     WriteBytes("carrier.exe", CarrierImage("Fault", "fw.bin", Bytes(200'000, 0)).Assemble());
     CPackageReader reader;
-    PackageInspector inspector;
-    ASSERT_TRUE(reader.OpenSelf("carrier") && inspector.OpenPath("carrier.exe"));
+    PackageExaminer examiner;
+    ASSERT_TRUE(reader.OpenSelf("carrier") && examiner.OpenPath("carrier.exe"));
     fs::resize_file("carrier.exe", kImageEnd + kPayloadOffset + 100'000);
     EXPECT_EQ(reader.VerifyAndExtract(), ExtractResult::ChecksumMismatch);
     // Streamed out, exactly the bytes that were there go out.
     std::FILE* out = std::tmpfile();
-    EXPECT_EQ(inspector.VerifyAndExtractInto(out), ExtractResult::ChecksumMismatch);
+    EXPECT_EQ(examiner.VerifyAndExtractInto(out), ExtractResult::ChecksumMismatch);
     EXPECT_EQ(std::ftell(out), 100'000);
     std::fclose(out);
     reader.Close();
-    inspector.Close();
+    examiner.Close();
     EXPECT_EQ(CountFiles(), 1);
 }
 #endif

@@ -83,13 +83,13 @@ std::string StubSha256(const std::string& path, std::int64_t stubSize, const pac
 
 std::optional<CarrierReport> ReadCarrierReport(const ReportRequest& request, std::string& failure)
 {
-    package::PackageInspector inspector;
-    const auto identity = inspector.OpenPath(request.path.c_str());
+    package::PackageExaminer examiner;
+    const auto identity = examiner.OpenPath(request.path.c_str());
     if (!identity) {
-        failure = OpenFailureText(inspector);
+        failure = OpenFailureText(examiner);
         return std::nullopt;
     }
-    return ReportOnOpenCarrier(inspector, *identity, request);
+    return ReportOnOpenCarrier(examiner, *identity, request);
 }
 
 package::TargetContext TargetContextFor(const std::string& path, int codePage, bool allowFolder)
@@ -97,38 +97,38 @@ package::TargetContext TargetContextFor(const std::string& path, int codePage, b
     return {codePage > kRawBytes ? codePage : 0, fs::u8path(path).filename().u8string(), allowFolder};
 }
 
-CarrierReport ReportOnOpenCarrier(package::PackageInspector& inspector, const package::PackageIdentity& identity,
+CarrierReport ReportOnOpenCarrier(package::PackageExaminer& examiner, const package::PackageIdentity& identity,
                                   const ReportRequest& request)
 {
     CarrierReport report;
     report.path = request.path;
-    report.fileSize = inspector.FileSize();
-    report.headerPosition = inspector.HeaderPosition();
-    if (inspector.Layout().imageEnd > 0)
-        report.stubEnd = inspector.Layout().imageEnd;
-    if (inspector.PackageEndPosition() < report.fileSize) {
-        report.signatureOffset = inspector.Layout().signatureOffset;
-        report.signatureSize = inspector.Layout().signatureSize;
+    report.fileSize = examiner.FileSize();
+    report.headerPosition = examiner.HeaderPosition();
+    if (examiner.Layout().imageEnd > 0)
+        report.stubEnd = examiner.Layout().imageEnd;
+    if (examiner.PackageEndPosition() < report.fileSize) {
+        report.signatureOffset = examiner.Layout().signatureOffset;
+        report.signatureSize = examiner.Layout().signatureSize;
     }
     report.label = identity.label.data();
     report.targetName = identity.targetName.data();
     report.codePage = request.codePage;
     report.target = package::JudgeTarget(report.targetName, TargetContextFor(request.path, request.codePage, request.allowFolder));
     PayloadDigest digest;
-    report.verification = inspector.Verify(request.withSha256 ? &digest : nullptr);
+    report.verification = examiner.Verify(request.withSha256 ? &digest : nullptr);
     if (request.withSha256 && report.verification.fits && report.verification.readComplete)
         report.payloadSha256 = digest.FinishHex();
-    report.verdict = inspector.PredictResult(report.verification, report.target);
+    report.verdict = examiner.PredictResult(report.verification, report.target);
     if (KindOf(report) == FileKind::Carrier)
-        report.stubSha256 = StubSha256(request.path, report.headerPosition, inspector.Layout());
+        report.stubSha256 = StubSha256(request.path, report.headerPosition, examiner.Layout());
     return report;
 }
 
-std::string OpenFailureText(const package::PackageInspector& inspector)
+std::string OpenFailureText(const package::PackageExaminer& examiner)
 {
-    const int error = inspector.LastOpenErrno();
+    const int error = examiner.LastOpenErrno();
     const std::string cause = error != 0 ? std::strerror(error) : "the system gave no reason";
-    switch (inspector.LastOpenFailure()) {
+    switch (examiner.LastOpenFailure()) {
     case package::OpenFailure::NotAFile:
         return "it is not a file (a folder or a device)";
     case package::OpenFailure::CannotRead:

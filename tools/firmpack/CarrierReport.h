@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "PackageInspector.h"
+#include "PackageExaminer.h"
 #include "TargetVerdict.h"
 
 struct CarrierReport {
@@ -56,12 +56,12 @@ package::TargetContext TargetContextFor(const std::string& path, int codePage, b
 // None when the file cannot be read as a carrier; then `failure` says why.
 std::optional<CarrierReport> ReadCarrierReport(const ReportRequest& request, std::string& failure);
 
-// The same, from an inspector OpenPath has just opened on request.path; its checksum pass is spent.
-CarrierReport ReportOnOpenCarrier(package::PackageInspector& inspector, const package::PackageIdentity& identity,
+// The same, from an examiner OpenPath has just opened on request.path; its checksum pass is spent.
+CarrierReport ReportOnOpenCarrier(package::PackageExaminer& examiner, const package::PackageIdentity& identity,
                                   const ReportRequest& request);
 
 // Why OpenPath found no package stream, for "cannot open X for reading: ...".
-std::string OpenFailureText(const package::PackageInspector& inspector);
+std::string OpenFailureText(const package::PackageExaminer& examiner);
 
 // The verdict's name ("Extracted", "ChecksumMismatch", ...).
 const char* VerdictName(package::ExtractResult verdict);

@@ -15,7 +15,7 @@
 #include "Commands.h"
 #include "ExitCodes.h"
 #include "Messages.h"
-#include "PackageInspector.h"
+#include "PackageExaminer.h"
 #include "Platform.h"
 
 namespace fs = std::filesystem;
@@ -42,13 +42,13 @@ int ExitCodeFor(package::ExtractResult result)
 }
 
 // Standard output carries the firmware itself: bytes as they are, with nothing else on it.
-package::ExtractResult ExtractToStandardOutput(package::PackageInspector& inspector)
+package::ExtractResult ExtractToStandardOutput(package::PackageExaminer& examiner)
 {
 #ifdef _WIN32
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
     std::cout.flush();
-    return inspector.VerifyAndExtractInto(stdout);
+    return examiner.VerifyAndExtractInto(stdout);
 }
 
 // The carried name as a path here: decoded from the code page given, else as the carrier's
@@ -61,10 +61,10 @@ std::string TargetPath(const std::string& stored, int codePage)
 }
 
 // Why the target could not be written: the path and the system's reason, then the carrier's message.
-std::string WriteFailure(const package::PackageInspector& inspector, package::ExtractResult result, const std::string& path)
+std::string WriteFailure(const package::PackageExaminer& examiner, package::ExtractResult result, const std::string& path)
 {
     const char* message = package::ExtractResultMessage(result);
-    const int error = inspector.LastWriteErrno();
+    const int error = examiner.LastWriteErrno();
     if (result != package::ExtractResult::TargetNotWritable || path == "-")
         return message != nullptr ? message : "no package";
     return "cannot write " + path + ": " + (error != 0 ? std::strerror(error) : "the system gave no reason") + "; " +
@@ -82,10 +82,10 @@ int RunExtract(const ExtractOptions& options)
     if (error)
         return Fail(kExitIoError, "cannot enter folder " + options.directory + ": " + error.message());
 
-    package::PackageInspector inspector;
-    const auto identity = inspector.OpenPath(carrier.u8string().c_str());
+    package::PackageExaminer examiner;
+    const auto identity = examiner.OpenPath(carrier.u8string().c_str());
     if (!identity)
-        return Fail(kExitIoError, "cannot open " + options.carrier + " for reading: " + OpenFailureText(inspector));
+        return Fail(kExitIoError, "cannot open " + options.carrier + " for reading: " + OpenFailureText(examiner));
     // --output only chooses where the firmware goes: a carrier that could not write its own
     // file, or one that names a file no Windows user can get, is not extracted anywhere. The
     // carrier writes into a folder that exists, as extract does.
@@ -97,11 +97,11 @@ int RunExtract(const ExtractOptions& options)
                                                  "; nothing was written");
     const std::string path = options.output.empty() ? TargetPath(target, options.codePage) : options.output;
     const package::ExtractResult result =
-        path == "-" ? ExtractToStandardOutput(inspector) : inspector.VerifyAndExtractTo(path.c_str());
-    inspector.Close();
+        path == "-" ? ExtractToStandardOutput(examiner) : examiner.VerifyAndExtractTo(path.c_str());
+    examiner.Close();
 
     if (result != package::ExtractResult::Extracted)
-        return Fail(ExitCodeFor(result), WriteFailure(inspector, result, path));
+        return Fail(ExitCodeFor(result), WriteFailure(examiner, result, path));
     (path == "-" ? std::cerr : std::cout) << package::ExtractResultMessage(result) << '\n';
     return kExitSuccess;
 }

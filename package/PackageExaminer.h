@@ -12,7 +12,7 @@
 namespace package {
 
 // Calling order: OpenPath once; then any of the others; Close last.
-class PackageInspector {
+class PackageExaminer {
 public:
     // Opens a package at `path`, as FileStream.h takes paths.
     std::optional<PackageIdentity> OpenPath(const char* path);

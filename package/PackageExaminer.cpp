@@ -1,4 +1,4 @@
-#include "PackageInspector.h"
+#include "PackageExaminer.h"
 
 #include <cerrno>
 
@@ -6,7 +6,7 @@
 
 namespace package {
 
-std::optional<PackageIdentity> PackageInspector::OpenPath(const char* path)
+std::optional<PackageIdentity> PackageExaminer::OpenPath(const char* path)
 {
     m_openFailure = m_package.Open(path);
     m_openErrno = m_openFailure == OpenFailure::None ? 0 : errno;
@@ -15,7 +15,7 @@ std::optional<PackageIdentity> PackageInspector::OpenPath(const char* path)
     return m_package.Identity();
 }
 
-Verification PackageInspector::Verify(PayloadObserver* observer)
+Verification PackageExaminer::Verify(PayloadObserver* observer)
 {
     Verification verification = m_package.ReadLength();
     if (verification.fits)
@@ -23,7 +23,7 @@ Verification PackageInspector::Verify(PayloadObserver* observer)
     return verification;
 }
 
-ExtractResult PackageInspector::PredictResult(const Verification& verification, const TargetVerdict& target) const
+ExtractResult PackageExaminer::PredictResult(const Verification& verification, const TargetVerdict& target) const
 {
     if (!m_package.IsOpen() || target.result == ExtractResult::NoPackage)
         return ExtractResult::NoPackage;
@@ -32,12 +32,12 @@ ExtractResult PackageInspector::PredictResult(const Verification& verification, 
     return target.result;
 }
 
-ExtractResult PackageInspector::VerifyAndExtractTo(const char* path)
+ExtractResult PackageExaminer::VerifyAndExtractTo(const char* path)
 {
     return ExtractPayloadTo(m_package, path, m_writeErrno);
 }
 
-ExtractResult PackageInspector::VerifyAndExtractInto(std::FILE* out)
+ExtractResult PackageExaminer::VerifyAndExtractInto(std::FILE* out)
 {
     if (!m_package.IsOpen())
         return ExtractResult::NoPackage;
