@@ -20,7 +20,7 @@ check "pack, pack --no-align and sign" [ $? -eq 0 ]
 unsigned="$(stat -c %s X.exe)"
 check "--no-align leaves the padding out" [ "$(stat -c %s NoAlign.exe)" -lt "$unsigned" ]
 # Signed, a --no-align carrier gets the signer's zero padding in front of the table, which shifts
-# the trailer the carrier reads: it keeps its package while the padding fits in the spaces in front
+# the trailer the carrier reads: it keeps its package while the padding fits in the zeros in front
 # of the header position's digits, and loses it one byte beyond.
 header="$(sed -n 's/^header position *//p' <<<"$("$firmpack" inspect X.exe)")"
 for pad in $((10 - ${#header})) $((11 - ${#header})); do
