@@ -110,23 +110,6 @@ protected:
 
 }  // namespace
 
-TEST_F(FaultTableTest, CutAtEveryOffsetEachByteFlippedOrJunkAppended)
-{
-    const Bytes carrier = CarrierImage("Fault", "fw.bin", firmware).Assemble();
-    for (std::size_t i = 0; i < carrier.size(); ++i) {
-        const std::string at = std::to_string(i);
-        EXPECT_NE(Run(Bytes(carrier.begin(), carrier.begin() + i), "cut to " + at), ExtractResult::Extracted);
-        Bytes flipped = carrier;
-        flipped[i] ^= 0xFF;
-        Run(flipped, "byte " + at + " flipped");
-    }
-    for (const Bytes& junk : {Bytes{0}, Bytes(10, ' '), Bytes{'1', '2', '3'}, PatternBytes(100, 5), Bytes(4096, 0)}) {
-        Bytes longer = carrier;
-        longer.insert(longer.end(), junk.begin(), junk.end());
-        Run(longer, std::to_string(junk.size()) + " junk bytes");
-    }
-}
-
 // Each row changes one thing in a valid carrier, its firmware one byte past a read block: a part,
 // or the text of a decimal field.
 TEST_F(FaultTableTest, ResultForEachKindOfPackage)

@@ -1,5 +1,6 @@
 #!/usr/bin/python3
-"""check_resources.py STUB.exe BRAND_DIR: its resources, as Debian's python3-pefile reads them, against EXPECTED."""
+"""check_resources.py STUB.exe BRAND_DIR: its resources and imports, as Debian's python3-pefile reads them, and its
+size, against EXPECTED."""
 import re
 import struct
 import sys
@@ -23,6 +24,9 @@ style = lambda names: sum(STYLES[name] for name in names.split())
 
 
 EXPECTED = {
+    # It runs on a bare Windows, which has these DLLs, and stays small.
+    "imports beyond a bare Windows": [],
+    "bytes over 20 KiB": 0,
     # (type, id, language, sublanguage): every resource is Korean
     "resources": sorted((kind, ident, 0x12, 0x01) for kind, ident in [
         (RT["RT_ICON"], 1), (RT["RT_GROUP_ICON"], ID["IDI_MAIN"]), (RT["RT_VERSION"], 1),
@@ -98,7 +102,11 @@ def actual(pe):
     fixed, blocks = pe.VS_FIXEDFILEINFO[0], pe.FileInfo[0]
     dotted = lambda ms, ls: f"{ms >> 16}.{ms & 0xFFFF}.{ls >> 16}.{ls & 0xFFFF}"
     manifest = ET.fromstring(data[(RT["RT_MANIFEST"], 1)])
+    imports = {entry.dll.decode().upper() for entry in pe.DIRECTORY_ENTRY_IMPORT}
     return {
+        "imports beyond a bare Windows": sorted(imports - {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL", "MSVCRT.DLL",
+                                                           "ADVAPI32.DLL", "COMCTL32.DLL"}),
+        "bytes over 20 KiB": max(0, len(pe.__data__) - 20480),
         "resources": sorted(resources), "strings": strings,
         "about box": dialog(data[(RT["RT_DIALOG"], ID["IDD_ABOUT_BOX"])]),
         "upgrade dialog": dialog(data[(RT["RT_DIALOG"], ID["IDD_UPGRADE_DIALOG"])]),
@@ -116,5 +124,5 @@ def actual(pe):
 
 found = actual(pefile.PE(sys.argv[1]))
 diffs = [f"{key}:\n  expected {want!r}\n  got      {found[key]!r}" for key, want in EXPECTED.items() if found[key] != want]
-print(*diffs, f"{sys.argv[1]}: {len(EXPECTED) - len(diffs)} of {len(EXPECTED)} resource checks hold", sep="\n")
+print(*diffs, f"{sys.argv[1]}: {len(EXPECTED) - len(diffs)} of {len(EXPECTED)} checks hold", sep="\n")
 sys.exit(1 if diffs else 0)

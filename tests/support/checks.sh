@@ -24,5 +24,8 @@ edit() { python3 -c "import sys; b = bytearray(open(sys.argv[1], 'rb').read()); 
 open(sys.argv[2], 'wb').write(b)" "$1" "$2" "${4-}"; }
 random_file() { python3 -c 'import random, sys; open(sys.argv[1], "wb").write(random.Random(7).randbytes(int(sys.argv[2])))' "$@"; }
 sha256() { sha256sum "$1" | cut -d' ' -f1; }
+signing_certificate() {  # cert.pem and key.pem, self-made for code signing: signing works offline
+    openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=OrvaneFirmUp test signer" -keyout key.pem -out cert.pem \
+        -addext extendedKeyUsage=codeSigning -addext keyUsage=critical,digitalSignature 2>/dev/null || { echo "no certificate"; exit 1; }; }
 
 summary() { echo "$1: $passed passed, $failed failed"; [ "$failed" -eq 0 ]; }

@@ -37,20 +37,12 @@ std::string WindowsEncodes(int codePage, wchar_t character)
     return count > 0 && !usedDefault ? std::string(out, static_cast<std::size_t>(count)) : "";
 }
 
-// The character of ours the bytes hold whole; 0 for none. `count`: how many they hold.
-unsigned OursDecodes(int codePage, const std::string& bytes, std::size_t& count)
+// The character of ours that the bytes are, whole; 0 for none.
+unsigned OursDecodes(int codePage, const std::string& bytes)
 {
-    char32_t character = 0, first = 0;
-    std::size_t used = 1;
-    count = 0;
-    for (std::size_t at = 0; at < bytes.size(); at += used, ++count) {
-        if (!DecodeCharacter(bytes, at, codePage, character, used)) {
-            used = 1;
-            character = 0;
-        }
-        first = count == 0 ? character : first;
-    }
-    return count == 1 ? first : 0;
+    char32_t character = 0;
+    std::size_t used = 0;
+    return DecodeCharacter(bytes, 0, codePage, character, used) && used == bytes.size() ? character : 0;
 }
 
 // "decode 8181: 44032/0", "encode 8364: /80" (ours/Windows'): each difference but those
@@ -66,8 +58,7 @@ std::string Differences(int codePage)
         const bool lead = IsDBCSLeadByteEx(static_cast<UINT>(codePage), static_cast<BYTE>(first));
         for (unsigned second = lead ? 0 : 256; second < (lead ? 256u : 257u); ++second) {
             const std::string bytes = lead ? std::string{char(first), char(second)} : std::string(1, char(first));
-            std::size_t count = 0;
-            const unsigned ours = OursDecodes(codePage, bytes, count), theirs = WindowsDecodes(codePage, bytes);
+            const unsigned ours = OursDecodes(codePage, bytes), theirs = WindowsDecodes(codePage, bytes);
             if (ours != theirs)
                 note("decode " + HexBytes(bytes), std::to_string(ours), std::to_string(theirs));
         }
@@ -77,12 +68,13 @@ std::string Differences(int codePage)
             continue;
         std::string utf8, ours;
         AppendUtf8Character(c, utf8);
-        std::size_t at = 0, count = 0;
+        std::size_t at = 0;
         if (EncodeText(utf8, codePage, ours, at) != Encoding::Converted)
             ours.clear();
         const std::string theirs = WindowsEncodes(codePage, static_cast<wchar_t>(c));
-        OursDecodes(codePage, ours, count);
-        const bool decomposedOnly = theirs.empty() && count > 1;
+        char32_t first = 0;
+        std::size_t used = 0;
+        const bool decomposedOnly = theirs.empty() && DecodeCharacter(ours, 0, codePage, first, used) && used < ours.size();
         if (ours != theirs && !decomposedOnly)
             note("encode " + std::to_string(c), HexBytes(ours), HexBytes(theirs));
     }
