@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 #include "CarrierImage.h"
 #include "DialogDriver.h"
@@ -195,6 +196,16 @@ const Way kWays[] = {
 
 class WayTest : public CarrierTest, public ::testing::WithParamInterface<Way> {};
 
+// How many ways ran here, printed at the end: a row for another code page returns early.
+int waysRun = 0;
+class WaysRunReport : public ::testing::Environment {
+    void TearDown() override
+    {
+        std::printf("e2e: %d of %zu ways ran under code page %u\n", waysRun, std::size(kWays), GetACP());
+    }
+};
+const auto* const kWaysRunReport = ::testing::AddGlobalTestEnvironment(new WaysRunReport);
+
 // Each configuration runs under the code page it is for, or its rows for that code page prove nothing.
 TEST(Configuration, RunsUnderItsCodePage)
 {
@@ -209,6 +220,7 @@ TEST_P(WayTest, ShowsTheCaptionAndMessageAndLeavesTheFilesAsExpected)
         std::printf("%s: for code page %u only\n", w.name, w.codePage);
         return;
     }
+    ++waysRun;
     const Bytes previous = PatternBytes(firmware.size() + 5000, 99);
     const fs::path target = AnsiPath(w.target), carrier = w.carrier;
     if (w.existing != NoTarget)
