@@ -102,8 +102,9 @@ expect_rows <<'EOF'
 0|"file_kind": "not_an_executable"|inspect --json z.exe
 0|(this firmpack's own)|inspect Up.exe
 1|Up.exe: the stub's SHA-256 is|verify --stub-sha256 "$(printf %064d 0)" Up.exe
-3|cannot open x\x1b[2J\x07.exe for reading: No such file or directory|verify $'x\e[2J\a.exe'
+3|cannot open x\x1b[2J\x07.exe for reading|verify $'x\e[2J\a.exe'
 3|cannot open adir for reading: it is not a file|extract adir -o o.bin
+3|cannot open nofile.exe for reading: No such file or directory|extract nofile.exe
 3|cannot enter folder nodir|extract Up.exe -C nodir
 2|"COM¹.bin" is refused: it names a Windows device|pack fw.bin -o x.exe --codepage 949 --target COM¹.bin
 EOF
