@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A carrier on a vendor's own stub, signed after packing, as vendors ship it: the signature verifies, firmpack
 # reads the package in front of the certificate table and pins the stub, and the carrier still writes its firmware
-# under Wine; a flipped payload byte breaks signature and package. Usage: signing_test.sh FIRMPACK STUB DEMO_DRIVER.exe WINE_RUNNER
+# under Wine; a flipped payload byte breaks signature and package.
+# Usage: signing_test.sh FIRMPACK STUB DEMO_DRIVER.exe WINE_RUNNER
 firmpack="$1" stub="$2" driver="$3" wine_run="$4"
 source "$(dirname "${BASH_SOURCE[0]}")/../support/checks.sh"
 target=sigfw.bin
@@ -50,7 +51,7 @@ check "verify --stub-sha256 of the stub built into firmpack fails" [ "$rc" -eq 1
 mkdir -p wine/shots && cp S.exe wine/
 run eval '(cd wine && "$wine_run" "$driver" S.exe . shots)'
 check "the signed carrier writes the firmware under Wine" eval '[ "$rc" -eq 0 ] &&
-    has "$out" "Message box text: Firmware Upgrade file Success !!!" && same "$(LC_ALL=C ls -A wine | xargs)" "S.exe shots $target" &&
-    cmp -s fw.bin "wine/$target"'
+    has "$out" "Message box text: Firmware Upgrade file Success !!!" &&
+    same "$(LC_ALL=C ls -A wine | xargs)" "S.exe shots $target" && cmp -s fw.bin "wine/$target"'
 
 summary "signing"
