@@ -100,11 +100,12 @@ bool IsSameFile(const char* path, std::FILE* open)
 
 PathKind KindOfPath(const char* path)
 {
-    const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+    const Wide wide(path);
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
         return PathKind::Other;
     // A device may have no attributes at all, or look like a file by them: its handle tells.
-    HANDLE h = CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+    HANDLE h = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return attributes == INVALID_FILE_ATTRIBUTES ? PathKind::Missing : PathKind::RegularFile;

@@ -56,9 +56,7 @@ ExtractResult ExtractPayloadTo(PackageFile& package, const char* path, int& writ
     ExtractResult result = ExtractResult::Extracted;
     if (!verification.Matches())
         result = ExtractResult::ChecksumMismatch;
-    else if (!SyncAndClose(copy) || !written)
-        result = ExtractResult::WriteFailed;
-    else if (!RenameReplacing(temporary.get(), path))
+    else if (!SyncAndClose(copy) || !written || !RenameReplacing(temporary.get(), path))
         result = ExtractResult::WriteFailed;
     copy.reset();
     if (result != ExtractResult::Extracted) {
